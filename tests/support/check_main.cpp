@@ -1,0 +1,3 @@
+#include "tests/support/check.h"
+
+int main(int argc, char** argv) { return check::RunAll(argc, argv); }
