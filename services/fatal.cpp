@@ -43,9 +43,11 @@ void FormatFatalText(char* out, std::size_t capacity, int code, const char* mess
 }
 
 void ReportAllocationFailure(std::size_t bytes) {
+  // The count in plain decimal; a request beyond INT_MAX (only possible in
+  // the 64-bit build) is shown as it is rather than wrapped negative.
   char message[64];
-  std::snprintf(message, sizeof message, "分配 %d 字节内存失败!",
-                bytes > 0x7FFFFFFFu ? -1 : static_cast<int>(bytes));
+  std::snprintf(message, sizeof message, "分配 %llu 字节内存失败!",
+                static_cast<unsigned long long>(bytes));
   ReportFatalError(0, message);
 }
 
