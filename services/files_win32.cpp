@@ -1,0 +1,148 @@
+// Whole-file read and write through the ANSI file functions.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "services/files.h"
+#include "services/files_seam.h"
+
+FilePlatform& CurrentFilePlatform() {
+  static FilePlatform platform;
+  return platform;
+}
+
+namespace {
+
+// No descriptor, an inheritable handle.
+SECURITY_ATTRIBUTES InheritableAttributes() {
+  SECURITY_ATTRIBUTES attributes{};
+  attributes.nLength = sizeof attributes;
+  attributes.lpSecurityDescriptor = nullptr;
+  attributes.bInheritHandle = TRUE;
+  return attributes;
+}
+
+// SetFilePointer without a high-order distance returns INVALID_SET_FILE_POINTER
+// both for an error and for a real position of 0xFFFFFFFF; only the error code
+// tells them apart.
+bool MoveFilePointer(const FilePlatform& api, HANDLE file, LONG distance, DWORD method,
+                     DWORD* position) {
+  SetLastError(NO_ERROR);
+  DWORD result = api.SetFilePointer(file, distance, nullptr, method);
+  if (result == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return false;
+  *position = result;
+  return true;
+}
+
+}  // namespace
+
+ByteBuffer ReadWholeFile(const Text& path) {
+  if (path.empty()) return ByteBuffer();
+  const FilePlatform& api = CurrentFilePlatform();
+
+  SECURITY_ATTRIBUTES attributes = InheritableAttributes();
+  HANDLE file = api.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, &attributes,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ByteBuffer();
+
+  DWORD start = 0, end = 0, back = 0;
+  bool measured = MoveFilePointer(api, file, 0, FILE_CURRENT, &start) &&
+                  MoveFilePointer(api, file, 0, FILE_END, &end) &&
+                  MoveFilePointer(api, file, static_cast<LONG>(start), FILE_BEGIN, &back);
+  // The 32-bit position taken as signed: an empty file and one of 2 GiB or
+  // more both come out <= 0.
+  LONG length = static_cast<LONG>(end);
+  if (!measured || length <= 0) {
+    api.CloseHandle(file);
+    return ByteBuffer();
+  }
+
+  ByteBuffer buffer = ByteBuffer::TryAllocate(length);
+  if (buffer.empty()) {
+    api.CloseHandle(file);
+    return ByteBuffer();
+  }
+
+  DWORD delivered = 0;
+  BOOL read = api.ReadFile(file, buffer.data(), static_cast<DWORD>(length), &delivered, nullptr);
+  api.CloseHandle(file);
+  if (!read) return ByteBuffer();
+  // A file that shrank meanwhile delivers fewer bytes: keep those.
+  if (delivered < static_cast<DWORD>(length)) buffer.Truncate(static_cast<std::int32_t>(delivered));
+  return buffer;
+}
+
+namespace {
+
+// The new content goes to a file of its own beside the target; the target is
+// replaced only once that file holds every byte and is closed, so a failed or
+// short write never costs the user the file that was there.
+Text TemporaryName(const Text& path, unsigned attempt) {
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".~%lx-%u.tmp", GetCurrentProcessId(), attempt);
+  return path + suffix;
+}
+
+// The content written to a new temporary file, flushed and closed; on any
+// failure the temporary file is gone and the empty text is returned.
+Text WriteTemporaryFile(const FilePlatform& api, const Text& path, const ByteBuffer& data) {
+  SECURITY_ATTRIBUTES attributes = InheritableAttributes();
+  Text temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = TemporaryName(path, attempt);
+    file = api.CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Any reason but a name already taken (a missing folder, access denied)
+    // will not go away with another name.
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      return Text();
+  }
+  if (file == INVALID_HANDLE_VALUE) return Text();
+
+  bool written = true;
+  if (!data.empty()) {
+    DWORD count = 0;
+    written = api.WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &count, nullptr) &&
+              count == static_cast<DWORD>(data.size());
+  }
+  bool flushed = written && api.FlushFileBuffers(file);
+  bool closed = api.CloseHandle(file) != FALSE;
+  if (written && flushed && closed) return temporary;
+  api.DeleteFileA(temporary.c_str());
+  return Text();
+}
+
+// An existing target must be one this program could have truncated: not a
+// folder, not hidden, system or read-only, and open nowhere else.
+bool TargetIsReplaceable(const FilePlatform& api, const Text& path) {
+  DWORD found = api.GetFileAttributesA(path.c_str());
+  if (found == INVALID_FILE_ATTRIBUTES) return true;  // a new file
+  if (found & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+               FILE_ATTRIBUTE_READONLY))
+    return false;
+  SECURITY_ATTRIBUTES attributes = InheritableAttributes();
+  HANDLE probe = api.CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  api.CloseHandle(probe);
+  return true;
+}
+
+}  // namespace
+
+bool WriteWholeFile(const Text& path, const ByteBuffer& data) {
+  if (path.empty()) return false;
+  const FilePlatform& api = CurrentFilePlatform();
+  if (!TargetIsReplaceable(api, path)) return false;
+
+  Text temporary = WriteTemporaryFile(api, path, data);
+  if (temporary.empty()) return false;
+  if (!api.MoveFileExA(temporary.c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    api.DeleteFileA(temporary.c_str());
+    return false;
+  }
+  return true;
+}
