@@ -22,15 +22,18 @@ SECURITY_ATTRIBUTES InheritableAttributes() {
   return attributes;
 }
 
-// SetFilePointer without a high-order distance returns INVALID_SET_FILE_POINTER
-// both for an error and for a real position of 0xFFFFFFFF; only the error code
-// tells them apart.
+// SetFilePointer returns INVALID_SET_FILE_POINTER both for an error and for a
+// real position of 0xFFFFFFFF; only the error code tells them apart. The high
+// half of the position is asked for as well: without it some platforms hand
+// back the low 32 bits of a position past 4 GiB as if it were the whole.
 bool MoveFilePointer(const FilePlatform& api, HANDLE file, LONG distance, DWORD method,
-                     DWORD* position) {
+                     DWORD* position, LONG* high) {
+  LONG highPart = 0;
   SetLastError(NO_ERROR);
-  DWORD result = api.SetFilePointer(file, distance, nullptr, method);
+  DWORD result = api.SetFilePointer(file, distance, &highPart, method);
   if (result == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return false;
   *position = result;
+  *high = highPart;
   return true;
 }
 
@@ -46,12 +49,14 @@ ByteBuffer ReadWholeFile(const Text& path) {
   if (file == INVALID_HANDLE_VALUE) return ByteBuffer();
 
   DWORD start = 0, end = 0, back = 0;
-  bool measured = MoveFilePointer(api, file, 0, FILE_CURRENT, &start) &&
-                  MoveFilePointer(api, file, 0, FILE_END, &end) &&
-                  MoveFilePointer(api, file, static_cast<LONG>(start), FILE_BEGIN, &back);
+  LONG startHigh = 0, endHigh = 0, backHigh = 0;
+  bool measured =
+      MoveFilePointer(api, file, 0, FILE_CURRENT, &start, &startHigh) &&
+      MoveFilePointer(api, file, 0, FILE_END, &end, &endHigh) &&
+      MoveFilePointer(api, file, static_cast<LONG>(start), FILE_BEGIN, &back, &backHigh);
   // The 32-bit position taken as signed: an empty file and one of 2 GiB or
-  // more both come out <= 0.
-  LONG length = static_cast<LONG>(end);
+  // more both come out <= 0, and so does anything past 4 GiB.
+  LONG length = endHigh == 0 ? static_cast<LONG>(end) : 0;
   if (!measured || length <= 0) {
     api.CloseHandle(file);
     return ByteBuffer();
