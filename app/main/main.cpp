@@ -1,4 +1,7 @@
-// Placeholder entry point until the main window exists.
+// Verandel: browse the lock-screen pictures Windows keeps, set one as the
+// wallpaper, save one. The command line is not read.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "app/program.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return RunProgram(instance); }
