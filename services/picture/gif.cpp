@@ -175,6 +175,8 @@ bool DecodeLzw(ByteReader& in, unsigned minCodeSize, PixelSink& sink) {
       if (code >= clear) return false;
       sink.Put(static_cast<std::uint16_t>(code));
       previous = static_cast<int>(code);
+      // With minimum code size 1 the next code may already need a wider size.
+      if (next >= (1u << size) && size < 12) ++size;
       continue;
     }
     const auto prev = static_cast<unsigned>(previous);
@@ -199,7 +201,7 @@ bool DecodeLzw(ByteReader& in, unsigned minCodeSize, PixelSink& sink) {
       suffix[next] = head;
       first[next] = first[prev];
       ++next;
-      if (next == (1u << size) && size < 12) ++size;
+      if (next >= (1u << size) && size < 12) ++size;
     }
     previous = static_cast<int>(code);
   }
