@@ -50,19 +50,21 @@ std::int32_t InterlacedRow(std::int32_t index, std::int32_t height) {
   return height - 1;
 }
 
-// The standard's variable-length LZW into out (already sized to the frame).
-// Stops at the end code, at an unknown code, when out is full, or when the
-// data runs out; returns how many indexes were written.
-std::size_t DecodeLzw(ByteReader& in, std::vector<std::uint8_t>& out) {
+// The standard's variable-length LZW, handing each index to put in order.
+// Stops at the end code, at an unknown code, after limit indexes, or when the
+// data runs out; returns how many indexes were given.
+template <typename Put>
+std::size_t DecodeLzw(ByteReader& in, std::size_t limit, Put put) {
   unsigned minCodeSize = in.U8();
   if (in.Failed() || minCodeSize < 1 || minCodeSize > 11) return 0;
   const unsigned clear = 1u << minCodeSize;
   const unsigned end = clear + 1;
 
-  std::array<std::uint16_t, kMaxCodes> prefix{};
-  std::array<std::uint8_t, kMaxCodes> suffix{};
-  std::array<std::uint8_t, kMaxCodes> first{};
-  std::array<std::uint8_t, kMaxCodes> stack{};
+  // Plain arrays: this loop runs once per pixel of every frame shown.
+  std::uint16_t prefix[kMaxCodes] = {};
+  std::uint8_t suffix[kMaxCodes] = {};
+  std::uint8_t first[kMaxCodes] = {};
+  std::uint8_t stack[kMaxCodes] = {};
   for (unsigned i = 0; i < clear && i < kMaxCodes; ++i) {
     suffix[i] = first[i] = static_cast<std::uint8_t>(i);
   }
@@ -76,7 +78,7 @@ std::size_t DecodeLzw(ByteReader& in, std::vector<std::uint8_t>& out) {
   bool dataEnded = false;
   std::size_t written = 0;
 
-  while (written < out.size()) {
+  while (written < limit) {
     while (bitCount < codeSize && !dataEnded) {
       if (blockLeft == 0) {
         blockLeft = in.U8();
@@ -137,7 +139,10 @@ std::size_t DecodeLzw(ByteReader& in, std::vector<std::uint8_t>& out) {
     }
     previous = static_cast<int>(code);
 
-    while (depth > 0 && written < out.size()) out[written++] = stack[--depth];
+    while (depth > 0 && written < limit) {
+      put(stack[--depth]);
+      ++written;
+    }
   }
   return written;
 }
@@ -191,8 +196,9 @@ std::optional<GifAnimation> GifAnimation::Open(Bytes bytes) {
       } else if (label == 0xFF) {
         std::uint8_t length = in.U8();
         Bytes name = in.Take(length);
-        bool netscape = length == 11 && (std::memcmp(name.data(), "NETSCAPE2.0", 11) == 0 ||
-                                         std::memcmp(name.data(), "ANIMEXTS1.0", 11) == 0);
+        bool netscape = length == 11 && name.size() == 11 &&
+                        (std::memcmp(name.data(), "NETSCAPE2.0", 11) == 0 ||
+                         std::memcmp(name.data(), "ANIMEXTS1.0", 11) == 0);
         if (netscape && !in.Failed()) {
           std::uint8_t subLength = in.U8();
           if (subLength == 3) {
@@ -290,21 +296,19 @@ void GifAnimation::DrawFrame(const GifFrame& frame, Image& canvas) {
     }
   }
 
-  indices_.assign(static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height),
-                  0);
+  const std::uint8_t* palette = bytes_.data() + frame.paletteOffset;
+  const auto frameWidth = static_cast<std::size_t>(frame.width);
   ByteReader in(bytes_);
   in.Seek(frame.dataOffset);
-  std::size_t decoded = DecodeLzw(in, indices_);
-
-  const std::uint8_t* palette = bytes_.data() + frame.paletteOffset;
-  for (std::size_t i = 0; i < decoded; ++i) {
-    auto column = static_cast<std::int32_t>(i % static_cast<std::size_t>(frame.width));
-    auto index = static_cast<std::int32_t>(i / static_cast<std::size_t>(frame.width));
+  std::int32_t column = 0, index = 0;  // of the next pixel in the frame's data
+  DecodeLzw(in, frameWidth * static_cast<std::size_t>(frame.height), [&](std::uint8_t colour) {
     std::int32_t row = frame.interlaced ? InterlacedRow(index, frame.height) : index;
     std::int32_t x = frame.left + column, y = frame.top + row;
-    if (x >= width_ || y >= height_) continue;
-    std::uint8_t colour = indices_[i];
-    if (colour == frame.transparent) continue;
+    if (++column == frame.width) {
+      column = 0;
+      ++index;
+    }
+    if (x >= width_ || y >= height_ || colour == frame.transparent) return;
     std::uint8_t* pixel = canvas.Row(y) + x * 4;
     if (colour < frame.paletteEntries) {
       pixel[0] = palette[colour * 3 + 2];
@@ -314,5 +318,5 @@ void GifAnimation::DrawFrame(const GifFrame& frame, Image& canvas) {
       pixel[0] = pixel[1] = pixel[2] = 0;
     }
     pixel[3] = 255;
-  }
+  });
 }

@@ -17,8 +17,8 @@
 #include "services/picture/image.h"
 
 inline constexpr std::size_t kMaxGifFrames = 2048;
-inline constexpr std::int64_t kMaxGifCanvasPixels = std::int64_t{1} << 24;
-inline constexpr std::int64_t kMaxGifFramePixelsTotal = std::int64_t{1} << 28;
+inline constexpr std::int64_t kMaxGifCanvasPixels = std::int64_t{1} << 22;
+inline constexpr std::int64_t kMaxGifFramePixelsTotal = std::int64_t{1} << 26;
 // Delays below 20 ms are shown for 100 ms, as browsers do.
 inline constexpr std::uint32_t kGifDefaultDelayMs = 100;
 
@@ -67,6 +67,5 @@ class GifAnimation {
   std::size_t next_ = 0;         // frame to show next
   std::uint32_t playsDone_ = 0;  // complete plays of the sequence
   bool started_ = false;
-  std::vector<std::uint8_t> indices_;  // one frame's decoded palette indexes
-  std::vector<std::uint8_t> saved_;    // canvas under a frame that restores it
+  std::vector<std::uint8_t> saved_;  // canvas under a frame that restores it
 };
