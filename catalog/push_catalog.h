@@ -37,6 +37,10 @@ class PushCatalog {
   virtual PushEntry Next();
   virtual void Refresh();
 
+  // A new catalogue already filled from the lock-screen asset folder: the
+  // steps of Refresh run once on the empty catalogue.
+  static std::unique_ptr<PushCatalog> CreateFromAssetFolder();
+
   // Appends a deep copy; the caller keeps its record.
   void Append(const PushEntry& entry);
 
