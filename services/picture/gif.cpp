@@ -104,7 +104,10 @@ class PixelSink {
         height_(height),
         interlaced_(interlaced) {}
 
-  bool Full() const { return rowsDone_ >= height_; }
+  // Also true once every row still to come falls below the screen.
+  bool Full() const {
+    return rowsDone_ >= height_ || (row_ >= screen_.height && (!interlaced_ || pass_ == 3));
+  }
 
   void Put(std::uint16_t index) {
     if (Full()) return;
@@ -255,9 +258,9 @@ std::optional<Image> DecodeGif(Bytes bytes) {
       fill[1] = global.rgb[background * 3u + 1];
       fill[2] = global.rgb[background * 3u];
     }
-    for (std::size_t i = 0; i < screen->ByteCount(); i += 4) {
-      std::copy(fill, fill + 4, screen->pixels.get() + i);
-    }
+    std::uint8_t* const pixels = screen->pixels.get();
+    const std::size_t byteCount = screen->ByteCount();
+    for (std::size_t i = 0; i < byteCount; i += 4) std::copy(fill, fill + 4, pixels + i);
     static const Palette grey = GreyPalette();
     const Palette& palette = local.count > 0 ? local : global.count > 0 ? global : grey;
     PixelSink sink(*screen, palette, width, height, (flags & 0x40) != 0);

@@ -279,6 +279,28 @@ TEST(GifVariants) {
   }
 }
 
+TEST(GifImageLargerThanTheScreenIsCut) {
+  for (bool interlaced : {false, true}) {
+    CHECK_CONTEXT(interlaced ? "interlaced" : "progressive");
+    const auto global = Ramp(256);
+    ByteVector file = GifHeader(6, 5, global);
+    GifImage image;
+    image.width = 9;
+    image.height = 40;
+    image.interlaced = interlaced;
+    const std::int32_t starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < (interlaced ? 4 : 1); ++pass) {
+      for (std::int32_t y = interlaced ? starts[pass] : 0; y < 40;
+           y += interlaced ? steps[pass] : 1) {
+        for (std::int32_t x = 0; x < 9; ++x) image.indexes.push_back(GifIndex(x, y, 256));
+      }
+    }
+    PutImage(file, image);
+    CheckPixels(DecodeGif(file), 6, 5,
+                [&](std::int32_t x, std::int32_t y) { return global[GifIndex(x, y, 256)]; });
+  }
+}
+
 TEST(GifLeftOpenCases) {
   // No colour table at all: shades of grey.
   {
