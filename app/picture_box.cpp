@@ -38,6 +38,7 @@ void PictureBox::ClearPicture() {
   if (hwnd_ != nullptr) KillTimer(hwnd_, kAnimationTimer);
   animation_.reset();
   frame_ = DecodedPicture();
+  framesShown_ = 0;
   FreeDecodedPicture(decoded_);
   decoded_ = nullptr;
 }
@@ -76,6 +77,7 @@ bool PictureBox::StartAnimation() {
 
 void PictureBox::ShowNextFrame() {
   std::size_t shown = animation_->ShowNext(frame_.image);
+  ++framesShown_;
   if (hwnd_ == nullptr) return;
   InvalidateRect(hwnd_, nullptr, FALSE);
   if (animation_->Finished()) {

@@ -34,6 +34,8 @@ class PictureBox {
   ByteBuffer GetPicture() const;
 
   bool IsAnimating() const { return animation_.has_value(); }
+  // Frames put on show since the last SetPicture.
+  std::size_t FramesShown() const { return framesShown_; }
   COLORREF background() const { return background_; }
 
  private:
@@ -59,4 +61,5 @@ class PictureBox {
   // with the same rule as any decoded picture.
   std::optional<GifAnimation> animation_;
   DecodedPicture frame_;
+  std::size_t framesShown_ = 0;
 };
