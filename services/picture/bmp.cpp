@@ -1,7 +1,8 @@
-// BMP: uncompressed (BI_RGB) 1, 4, 8, 24 and 32 bits per pixel, one plane, with a 12-byte
-// OS/2 core header or an info header of 16 bytes or more (V4, V5 read as their first 40 bytes).
-// Limits: sides and pixel count as in image.h; the colour table and every row must lie inside
-// the file; palette indexes beyond the table are black; the fourth byte of 32 bits is ignored.
+// BMP: BI_RGB 1/4/8/24/32 bits, one plane; 12-byte OS/2 core header or info header of 16 bytes
+// or more (V4, V5). Limits: sides as in image.h; colour table and rows inside the file.
+//
+// Palette indexes beyond the table are black; the fourth byte of a 32-bit pixel is ignored
+// (opaque). A file whose bfSize says it is longer than it is was cut short: no picture.
 #include <array>
 
 #include "services/picture/byte_reader.h"

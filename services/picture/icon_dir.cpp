@@ -1,6 +1,7 @@
-// ICO/CUR directory: picks the image the platform makes the icon from and checks that it lies
-// inside the file. A DIB image must hold its colour table, colour bitmap and mask in its
-// dwBytesInRes bytes; a PNG image must start with its IHDR chunk. Sides as in image.h.
+// ICO/CUR directory: picks the image the platform makes the icon from. A DIB image must hold its
+// table, colour bitmap and mask in dwBytesInRes; a PNG image must open with IHDR. Sides: image.h.
+//
+// A PNG image's size is its IHDR width and height (not halved: it has no mask).
 #include <cstring>
 
 #include "services/picture/byte_reader.h"

@@ -1,6 +1,5 @@
-// PCX: run-length coded (encoding 1), one plane of 8 bits (256-colour palette after the marker
-// 12 at the end) or of 1 bit. Limits: sides and pixel count as in image.h; bytes per line must
-// cover the width.
+// PCX: run-length coded, one plane of 8 bits (palette after the marker 12 at the end) or 1 bit.
+// Limits: sides as in image.h; bytes per line must cover the width, or no picture.
 //
 // Where the format leaves the picture open:
 //  - a 1-bit picture is black (bit 0) and white (bit 1), whatever the header's 16-colour table
@@ -8,6 +7,7 @@
 //  - an 8-bit picture without the palette at the end is shown in shades of grey (index i is
 //    grey i);
 //  - coded data that ends before the last row keeps the rows decoded so far; the rest is black.
+//  - a count byte of exactly 0xC0 is a run of nothing, as the format's two-bit flag makes it.
 #include <array>
 
 #include "services/picture/byte_reader.h"
