@@ -40,7 +40,7 @@ inline std::vector<PushEntry> PlaceholderOnly() {
   return {placeholder};
 }
 
-inline std::vector<std::uint8_t> FileBytes(const std::string& path) {
+inline std::vector<std::uint8_t> CorpusBytes(const std::string& path) {
   std::string forward = path;
   for (char& c : forward) {
     if (c == '\\') c = '/';

@@ -127,7 +127,7 @@ TEST(CreatedEventShowsTheNewestBeforeTheWindowIsSeen) {
   CHECK_EQ(PartText(w.状态条1.hwnd(), 0), std::string("推送总数：3"));
   CHECK_EQ(PartText(w.状态条1.hwnd(), 1), "推送日期：" + DateToText(43893.25));
   CHECK_EQ(PartText(w.状态条1.hwnd(), 1), std::string("推送日期：2020年3月3日6时"));
-  CHECK(BufferBytes(w.图片框1.GetPicture()) == FileBytes(kFlower));
+  CHECK(BufferBytes(w.图片框1.GetPicture()) == CorpusBytes(kFlower));
   CHECK_EQ(g_current->path, std::string(kFlower));
   CHECK_EQ(g_catalog->cursor(), 3);
 }
@@ -181,7 +181,7 @@ TEST(PictureBoxGivesBackExactlyItsBytes) {
 
   const std::string text = "not a picture, only text\r\n";
   const std::vector<std::uint8_t> textBytes(text.begin(), text.end());
-  std::vector<std::uint8_t> flower = FileBytes(kFlower);
+  std::vector<std::uint8_t> flower = CorpusBytes(kFlower);
   struct Row {
     const char* name;
     std::vector<std::uint8_t> bytes;
@@ -220,7 +220,7 @@ TEST(ButtonsStepThroughTheCatalogue) {
     SendMessageA(row.button, BM_CLICK, 0, 0);
     CHECK_EQ(g_catalog->cursor(), row.cursor);
     CHECK_EQ(g_current->path, std::string(row.path));
-    CHECK(BufferBytes(w.图片框1.GetPicture()) == FileBytes(row.path));
+    CHECK(BufferBytes(w.图片框1.GetPicture()) == CorpusBytes(row.path));
     CHECK_EQ(PartText(w.状态条1.hwnd(), 1), "推送日期：" + DateToText(row.date));
     CHECK_EQ(PartText(w.状态条1.hwnd(), 0), std::string("推送总数：3"));  // set once
   }
@@ -242,7 +242,7 @@ TEST(AnimatedGifPlaysOnTheGuiThread) {
 
   // A GIF of a single image is a still picture.
   ByteBuffer still =
-      ByteBuffer::FromBytes(FileBytes("..\\shared\\corpora\\gif\\pillow\\hopper.gif"));
+      ByteBuffer::FromBytes(CorpusBytes("..\\shared\\corpora\\gif\\pillow\\hopper.gif"));
   w.图片框1.SetPicture(still);
   CHECK(!w.图片框1.IsAnimating());
 }
