@@ -10,8 +10,7 @@ std::unique_ptr<PushCatalog> g_catalog;
 
 void CreateGlobals() {
   g_current = std::make_unique<PushEntry>();
-  g_catalog = std::make_unique<PushCatalog>();
-  g_catalog->Refresh();
+  g_catalog = PushCatalog::CreateFromAssetFolder();
 }
 
 void FreeGlobals() {
