@@ -214,8 +214,10 @@ TEST(newest_picture_at_first_sight_and_buttons_step_with_wrap) {
   for (const Step& s : steps) {
     CHECK_CONTEXT("step " + std::to_string(++n) + " " + s.button);
     CHECK(Press(app, s.button));
-    CHECK_EQ(WaitForStatus(app, 1, s.shows->date_text), std::string(s.shows->date_text));
+    const std::string shown = WaitForStatus(app, 1, s.shows->date_text);
+    CHECK_EQ(shown, std::string(s.shows->date_text));
     CHECK_EQ(WaitForPicture(app, s.shows->left, s.shows->right), std::string());
+    if (shown != s.shows->date_text) break;  // the rest of the walk would only repeat it
   }
   CHECK_EQ(StatusText(app.StatusBar(), 0), std::string("推送总数：3"));
 }
@@ -255,7 +257,9 @@ TEST(wallpaper_button_records_the_picture_on_show) {
       CHECK_CONTEXT(c.shows->date_text);
       if (c.step) {
         CHECK(Press(app, c.step));
-        CHECK_EQ(WaitForStatus(app, 1, c.shows->date_text), std::string(c.shows->date_text));
+        const std::string shown = WaitForStatus(app, 1, c.shows->date_text);
+        CHECK_EQ(shown, std::string(c.shows->date_text));
+        if (shown != c.shows->date_text) break;
       }
       const std::string path = fx.assets() + "\\" + c.shows->name;
       CHECK(Press(app, "设置桌面壁纸"));
@@ -364,7 +368,7 @@ TEST(tab_and_shift_tab_cycle_space_presses_and_esc_closes) {
 
   const char* order[] = {"取最近推送", "取上一次推送", "取下一次推送", "设置桌面壁纸", "保存图片"};
   auto focus_is = [&](int i) {
-    HWND want = app.Button(order[(i + 5) % 5]);
+    HWND want = app.Button(order[((i % 5) + 5) % 5]);
     return WaitFor([&] { return app.Focus() == want; }, 3000);
   };
   CHECK(focus_is(0));
@@ -375,12 +379,11 @@ TEST(tab_and_shift_tab_cycle_space_presses_and_esc_closes) {
   }
   // The focus is on 按钮2 now; back through the wrap.
   for (int i = 0; i >= -6; --i) {
-    CHECK_CONTEXT(std::string("Shift+Tab to ") + order[(i + 10) % 5]);
+    CHECK_CONTEXT(std::string("Shift+Tab to ") + order[((i % 5) + 5) % 5]);
     Type({VK_TAB}, true);
     CHECK(focus_is(i));
   }
-  // From 按钮5 Shift+Tab ends on 按钮5 again after the loop; Space presses it?
-  // Keep the Save dialog out of this: Tab to 按钮2 and press Space there.
+  // The focus is on 按钮5; two Tabs bring it to 按钮2, whose Space steps back.
   Type({VK_TAB, VK_TAB});
   CHECK(focus_is(1));
   Type({VK_SPACE});
