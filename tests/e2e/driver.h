@@ -110,7 +110,14 @@ class Fixture {
     }
     assets_ = root_ + kAssetsBelowLocal;
   }
-  ~Fixture() { RemoveTree(root_.substr(0, root_.size() - 1)); }
+  // A program that has just ended may still hold its files for a moment.
+  ~Fixture() {
+    const std::string dir = root_.substr(0, root_.size() - 1);
+    for (int attempt = 0; attempt < 20 && FileExists(dir); ++attempt) {
+      if (attempt > 0) Sleep(100);
+      RemoveTree(dir);
+    }
+  }
   Fixture(const Fixture&) = delete;
   Fixture& operator=(const Fixture&) = delete;
 
