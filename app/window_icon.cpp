@@ -27,14 +27,21 @@ std::optional<IconEntry> ChooseIconForWidth(Bytes ico, int width) {
   in.Seek(result.offset + 4);
   result.width = in.I32LE();
   result.height = in.I32LE() / 2;
+  in.Skip(2);  // planes
+  result.bitCount = in.U16LE();
   return result;
 }
 
 HICON MakeIconForWidth(Bytes ico, int width) {
   std::optional<IconEntry> entry = ChooseIconForWidth(ico, width);
   if (!entry) return nullptr;
-  // The function takes a writable pointer but only reads the image.
+  // The functions take a writable pointer but only read the image.
   auto* image = const_cast<PBYTE>(ico.data() + entry->offset);
-  return CreateIconFromResourceEx(image, static_cast<DWORD>(entry->size), TRUE, 0x00030000,
-                                  entry->width, entry->height, LR_DEFAULTCOLOR);
+  const auto size = static_cast<DWORD>(entry->size);
+  HICON icon = CreateIconFromResourceEx(image, size, TRUE, 0x00030000, entry->width, entry->height,
+                                        LR_DEFAULTCOLOR);
+  if (icon == nullptr && entry->bitCount != 16) {
+    icon = CreateIconFromResource(image, size, TRUE, 0x00030000);
+  }
+  return icon;
 }

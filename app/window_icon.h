@@ -17,9 +17,11 @@ struct IconEntry {
   std::size_t size = 0;
   std::int32_t width = 0;   // the image's biWidth
   std::int32_t height = 0;  // the image's biHeight / 2
+  std::uint16_t bitCount = 0;
 };
 std::optional<IconEntry> ChooseIconForWidth(Bytes ico, int width);
 
-// An icon made from the chosen entry with CreateIconFromResourceEx; nullptr
-// on failure. The caller destroys it.
+// An icon made from the chosen entry with CreateIconFromResourceEx, or else
+// (an image of other than 16 bits) CreateIconFromResource; nullptr on
+// failure. The caller destroys it.
 HICON MakeIconForWidth(Bytes ico, int width);

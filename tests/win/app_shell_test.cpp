@@ -210,6 +210,7 @@ struct User {
   bool answerOverwrite;   // a prompt is expected and answered Yes
   std::string prefilled;  // what the name box held when the dialog came up
   bool sawOverwritePrompt = false;
+  int fileType = 0;  // the entry picked in the type list before OK
 };
 
 // Starts the user's side: waits for the dialog over owner and acts in it.
@@ -223,6 +224,12 @@ std::thread Drive(HWND owner, User& user) {
     if (user.action == User::kCancel) {
       PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
       return;
+    }
+    if (user.fileType != 0) {
+      HWND types = GetDlgItem(box, 1136);
+      SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(user.fileType), 0);
+      SendMessageA(box, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK),
+                   reinterpret_cast<LPARAM>(types));
     }
     SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.typed.c_str()));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -265,6 +272,12 @@ TEST(SaveAsDialogKeepsTheLastConfirmedName) {
   // name itself in its box.
   CHECK_EQ(cancelAgain.prefilled, std::string("saved.jpg"));
   CHECK_EQ(dialog.FileName(), folder / "saved.jpg");
+
+  // With the PNG type picked, a name without extension gets ".png".
+  User png{User::kConfirm, folder / "other"};
+  png.fileType = 1;
+  CHECK(OpenWith(dialog, owner, png));
+  CHECK_EQ(dialog.FileName(), folder / "other.png");
 
   // An existing file is only taken after the user agrees to replace it.
   CHECK(PutFile(folder / "old.png", {1, 2, 3}));
