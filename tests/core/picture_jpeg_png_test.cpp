@@ -2,6 +2,7 @@
 // that must give no picture. JPEG fixtures are made here with libjpeg's
 // compressor, PNG ones with libpng's simplified writer.
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <csetjmp>
 #include <cstddef>
@@ -305,6 +306,34 @@ TEST(PngInputsWithoutPicture) {
   for (const Row& row : rows) {
     CHECK_CONTEXT(row.name);
     CHECK(!DecodePng(row.bytes).has_value());
+  }
+}
+
+TEST(PngChunkLongerThanTheFileIsRefusedAtOnce) {
+  // A palette PNG of 1 x 1 whose sPLT chunk before the image data declares
+  // 1.9 GB: libpng would take and clear that much before finding the end.
+  Buffer bytes = ReadFile("tests/fuzz/regressions/png-chunk-longer-than-file.png");
+  CHECK(bytes.size() > 40);
+  auto start = std::chrono::steady_clock::now();
+  CHECK(!DecodePng(bytes).has_value());
+  auto spent = std::chrono::steady_clock::now() - start;
+  CHECK(spent < std::chrono::milliseconds(500));
+
+  // Chunks after the image data are not checked: libpng does not need them.
+  Buffer good = ReadFile(kCorpus + "png/pngsuite/basn2c08.png");
+  Buffer withoutEnd(good.begin(), good.end() - 12);  // IEND left off
+  Buffer cutText = withoutEnd;
+  const std::uint8_t text[] = {0x00, 0x10, 0x00, 0x00, 't', 'E', 'X', 't', 'a', 'b', 'c'};
+  cutText.insert(cutText.end(), std::begin(text), std::end(text));
+  struct Row {
+    const char* name;
+    const Buffer& bytes;
+  } rows[] = {{"without IEND", withoutEnd}, {"text chunk cut after the image", cutText}};
+  for (const Row& row : rows) {
+    CHECK_CONTEXT(row.name);
+    auto image = DecodePng(row.bytes);
+    CHECK(image.has_value());
+    if (image) CHECK_EQ(image->width, 32);
   }
 }
 
