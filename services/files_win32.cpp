@@ -119,6 +119,29 @@ Text WriteTemporaryFile(const FilePlatform& api, const Text& path, const ByteBuf
   return Text();
 }
 
+// Another program that merely glances at the target (a reader, a virus
+// scanner, an indexer) holds it for a moment, and a file that is open cannot
+// be replaced; so a busy target is tried again for about half a second before
+// the write gives up. A target held longer than that is left alone.
+constexpr int kBusyAttempts = 10;
+constexpr DWORD kBusyPauseMs = 50;
+
+bool IsBusy(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+bool ReplaceTarget(const FilePlatform& api, const Text& temporary, const Text& path) {
+  for (int attempt = 0; attempt < kBusyAttempts; ++attempt) {
+    if (attempt > 0) Sleep(kBusyPauseMs);
+    if (api.MoveFileExA(temporary.c_str(), path.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    if (!IsBusy(GetLastError())) break;
+  }
+  return false;
+}
+
 // An existing target must be one this program could have truncated: not a
 // folder, not hidden, system or read-only, and open nowhere else.
 bool TargetIsReplaceable(const FilePlatform& api, const Text& path) {
@@ -128,8 +151,13 @@ bool TargetIsReplaceable(const FilePlatform& api, const Text& path) {
                FILE_ATTRIBUTE_READONLY))
     return false;
   SECURITY_ATTRIBUTES attributes = InheritableAttributes();
-  HANDLE probe = api.CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE probe = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < kBusyAttempts; ++attempt) {
+    if (attempt > 0) Sleep(kBusyPauseMs);
+    probe = api.CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE || !IsBusy(GetLastError())) break;
+  }
   if (probe == INVALID_HANDLE_VALUE) return false;
   api.CloseHandle(probe);
   return true;
@@ -144,8 +172,7 @@ bool WriteWholeFile(const Text& path, const ByteBuffer& data) {
 
   Text temporary = WriteTemporaryFile(api, path, data);
   if (temporary.empty()) return false;
-  if (!api.MoveFileExA(temporary.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!ReplaceTarget(api, temporary, path)) {
     api.DeleteFileA(temporary.c_str());
     return false;
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "services/files.h"
@@ -362,6 +363,55 @@ TEST(FailedWriteLeavesTheOldFileAndNoTemporary) {
     CHECK_EQ(folder.Names(), std::vector<std::string>{"target.bin"});
     // To a new name: nothing is left behind.
     CHECK(!WriteWholeFile(folder / "new.bin", Buffer(Pattern(3000, 9))));
+    CHECK_EQ(folder.Names(), std::vector<std::string>{"target.bin"});
+  }
+}
+
+namespace {
+std::string g_glancedAt;
+HANDLE g_glance = INVALID_HANDLE_VALUE;
+std::thread g_later;
+
+// Opens the target the way a reader does (no delete sharing) for 150 ms.
+void GlanceAt(const std::string& path) {
+  g_glance = OpenHeld(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  g_later = std::thread([] {
+    Sleep(150);
+    CloseHandle(g_glance);
+  });
+}
+// A reader turns up once the new content is written, before the replace.
+BOOL WINAPI FlushThenGlance(HANDLE file) {
+  GlanceAt(g_glancedAt);
+  return ::FlushFileBuffers(file);
+}
+}  // namespace
+
+TEST(WriteWaitsOutAMomentaryReader) {
+  TempFolder folder("glance");
+  std::string path = folder / "target.bin";
+  std::vector<std::uint8_t> fresh = Pattern(4000, 6);
+  struct Row {
+    const char* what;
+    bool beforeTheCall;
+  } rows[] = {{"reader holds the target as the write starts", true},
+              {"reader opens the target before it is replaced", false}};
+  for (const Row& row : rows) {
+    CHECK_CONTEXT(row.what);
+    PlatformScope scope;
+    CHECK(PutFile(path, Pattern(1000, 1)));
+    g_glancedAt = path;
+    g_glance = INVALID_HANDLE_VALUE;
+    if (row.beforeTheCall) {
+      GlanceAt(path);
+    } else {
+      CurrentFilePlatform().FlushFileBuffers = FlushThenGlance;
+    }
+    bool written = WriteWholeFile(path, Buffer(fresh));
+    if (g_later.joinable()) g_later.join();
+    CHECK(g_glance != INVALID_HANDLE_VALUE);
+    CHECK(written);
+    CHECK_EQ(FileBytes(path), fresh);
     CHECK_EQ(folder.Names(), std::vector<std::string>{"target.bin"});
   }
 }
