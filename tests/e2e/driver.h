@@ -285,26 +285,20 @@ inline std::string TextOf(HWND hwnd) {
 
 inline HWND OwnerOf(HWND hwnd) { return GetWindow(hwnd, GW_OWNER); }
 
+inline BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
 inline std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
 inline std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> found;
-  EnumWindows(
-      [](HWND hwnd, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
@@ -418,7 +412,8 @@ class Program {
 
   // Starts the program with TMP pointing into the fixture and waits for its
   // visible main window.
-  bool Start(const std::string& exe, const std::string& tmp, const std::string& directory) {
+  bool Start(const std::string& exe, const std::string& tmp, const std::string& directory,
+             DWORD wait_ms = 30000) {
     std::string block;
     if (char* env = GetEnvironmentStringsA()) {
       for (const char* p = env; *p; p += std::strlen(p) + 1) {
@@ -439,7 +434,7 @@ class Program {
     if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, block.data(),
                         directory.c_str(), &startup, &process_))
       return false;
-    WaitFor([&] { return (main_ = FindMain()) != nullptr || Exited(); }, 30000);
+    WaitFor([&] { return (main_ = FindMain()) != nullptr || Exited(); }, wait_ms);
     return main_ != nullptr;
   }
 
