@@ -30,7 +30,9 @@ inline std::string PixelHash(const std::uint8_t* bytes, std::size_t count) {
 }
 
 inline std::string Size(std::int32_t width, std::int32_t height) {
-  return std::to_string(width) + "x" + std::to_string(height);
+  char text[32];
+  std::snprintf(text, sizeof text, "%dx%d", static_cast<int>(width), static_cast<int>(height));
+  return text;
 }
 
 struct Outcome {
@@ -39,17 +41,20 @@ struct Outcome {
   std::string hash;      // of the BGRA pixels; "-" for icons and no picture
   std::string measured;  // "WxH" (0x0 when unmeasurable); "-" off Windows
 
-  std::string Line() const { return format + "\t" + decoded + "\t" + hash + "\t" + measured; }
+  std::string Line() const {
+    std::string line;
+    for (const std::string* field : {&format, &decoded, &hash, &measured}) {
+      if (!line.empty()) line.push_back('\t');
+      line.append(*field);
+    }
+    return line;
+  }
 };
 
 inline Outcome Describe(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  Outcome out;
   const Bytes data(bytes.data(), bytes.size());
   const PictureFormat format = DetectPictureFormat(data);
-  out.format = PictureFormatName(format);
-  out.decoded = "none";
-  out.hash = "-";
-  out.measured = "-";
+  Outcome out{PictureFormatName(format), "none", "-", "-"};
 #ifdef _WIN32
   DecodedPicture* picture = DecodePicture(bytes.data(), static_cast<std::int32_t>(bytes.size()));
   if (picture != nullptr) {
