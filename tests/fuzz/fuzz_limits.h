@@ -1,4 +1,4 @@
-// Inputs the fuzzers pass over: a GIF screen or PCX picture of more than 4 M
+// Inputs the fuzzers pass over: a GIF screen or PCX picture of more than 256 K
 // pixels declared in a few header bytes. Such a picture is valid up to the
 // readers' limits and costs up to 256 MiB and a second to fill; the limits
 // themselves are covered by the unit tests, and skipping these keeps the
@@ -9,7 +9,7 @@
 #include <cstdint>
 
 inline bool DeclaresHugePicture(const std::uint8_t* data, std::size_t size) {
-  constexpr std::uint32_t kMaxFuzzPixels = 1u << 22;
+  constexpr std::uint32_t kMaxFuzzPixels = 1u << 18;
   auto u16 = [&](std::size_t at) {
     return static_cast<std::uint32_t>(data[at] | data[at + 1] << 8);
   };
