@@ -98,29 +98,37 @@ std::uint8_t Ink(unsigned a, unsigned b) { return static_cast<std::uint8_t>(a * 
 
 void ConvertRow(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width, int components,
                 bool invertedInks) {
-  for (JDIMENSION x = 0; x < width; ++x, out += 4) {
-    if (components == 1) {
-      out[0] = out[1] = out[2] = in[0];
-      in += 1;
-    } else if (components == 3) {
-      out[0] = in[2];
-      out[1] = in[1];
-      out[2] = in[0];
-      in += 3;
-    } else {
-      unsigned c = in[0], m = in[1], y = in[2], k = in[3];
-      if (!invertedInks) {
-        c = 255 - c;
-        m = 255 - m;
-        y = 255 - y;
-        k = 255 - k;
+  std::uint8_t* const end = out + static_cast<std::size_t>(width) * 4;
+  switch (components) {
+    case 1:
+      for (; out != end; out += 4, in += 1) {
+        out[0] = out[1] = out[2] = in[0];
+        out[3] = 255;
       }
-      out[0] = Ink(y, k);
-      out[1] = Ink(m, k);
-      out[2] = Ink(c, k);
-      in += 4;
-    }
-    out[3] = 255;
+      break;
+    case 3:
+      for (; out != end; out += 4, in += 3) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+        out[3] = 255;
+      }
+      break;
+    default:
+      for (; out != end; out += 4, in += 4) {
+        unsigned c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!invertedInks) {
+          c = 255 - c;
+          m = 255 - m;
+          y = 255 - y;
+          k = 255 - k;
+        }
+        out[0] = Ink(y, k);
+        out[1] = Ink(m, k);
+        out[2] = Ink(c, k);
+        out[3] = 255;
+      }
+      break;
   }
 }
 

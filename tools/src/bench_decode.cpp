@@ -1,6 +1,7 @@
 // bench_decode PHOTO.jpg [RUNS]: how long one picture takes on each road, as
 // medians over RUNS runs (default 15), in milliseconds:
 //   libjpeg       libjpeg's own decode of the bytes, rows into a scratch row
+//   BGRA memory   taking and first writing a picture-sized block (part of the next)
 //   DecodePicture the program's decode into top-down BGRA
 //   DecodeToBitmap  decode and a screen-compatible device bitmap
 //   GetPictureWidth one measurement: read the file, decode, bitmap, size
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -79,6 +81,11 @@ int main(int argc, char** argv) {
   std::printf("%s: %d bytes, %d x %d, median of %d runs\n", path.c_str(), bytes.size(),
               GetPictureWidth(path), GetPictureHeight(path), runs);
   std::printf("  libjpeg         %8.2f ms\n", Median(runs, [&] { RawDecode(bytes); }));
+  const int width = GetPictureWidth(path), height = GetPictureHeight(path);
+  std::printf("  BGRA memory     %8.2f ms\n", Median(runs, [&] {
+                auto image = AllocateImage(width, height);
+                if (image) std::memset(image->pixels.get(), 1, image->ByteCount());
+              }));
   std::printf("  DecodePicture   %8.2f ms\n",
               Median(runs, [&] { FreeDecodedPicture(DecodePicture(bytes.data(), bytes.size())); }));
   std::printf("  DecodeToBitmap  %8.2f ms\n",
