@@ -303,6 +303,49 @@ TEST(KeyboardMovesTheFocusAndEscCloses) {
   CHECK(!IsWindow(w.hwnd()) || w.hwnd() == nullptr);
 }
 
+namespace {
+
+// Keys through the system's input queue, as typed, then handled by the loop.
+void Type(MainWindow& window, WORD key, bool shift = false) {
+  std::vector<INPUT> inputs;
+  auto add = [&](WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  if (shift) add(VK_SHIFT, false);
+  add(key, false);
+  add(key, true);
+  if (shift) add(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  Pump(&window, 100);
+}
+
+}  // namespace
+
+TEST(TypedKeysMoveTheFocusPressButtonsAndClose) {
+  RunningWindow running(ThreePictures());
+  MainWindow& w = running.window;
+  w.Show();
+  Pump(&w, 100);
+  CHECK(GetFocus() == w.按钮1.hwnd());
+  Type(w, VK_TAB);
+  Type(w, VK_TAB);
+  CHECK(GetFocus() == w.按钮3.hwnd());
+  Type(w, VK_SPACE);  // 按钮3: from the newest, wrapping to the oldest
+  CHECK_EQ(g_catalog->cursor(), 1);
+  Type(w, VK_TAB, true);
+  CHECK(GetFocus() == w.按钮2.hwnd());
+  Type(w, VK_RETURN);  // no default button: nothing is pressed
+  CHECK_EQ(g_catalog->cursor(), 1);
+  Type(w, VK_ESCAPE, true);
+  CHECK(w.hwnd() != nullptr);
+  Type(w, VK_ESCAPE);
+  CHECK(w.hwnd() == nullptr);
+}
+
 TEST(TwoHundredClicksLeaveGdiObjectsAndMemoryAsTheyWere) {
   RunningWindow running(ThreePictures());
   MainWindow& w = running.window;
