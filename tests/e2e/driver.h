@@ -317,32 +317,49 @@ inline RECT RectInParent(HWND child) {
   return r;
 }
 
-// Text of a status bar part: SB_GETTEXTA is not marshalled, so the text is
-// fetched into memory of the program's own and read from there.
-inline std::string StatusText(HWND bar, int part) {
+// Sends a message whose lParam points at a buffer: such messages are not
+// marshalled across processes, so the buffer is made in the window's own
+// process and read back from there. Gives the message's result and the
+// buffer's bytes, or false.
+inline bool SendWithRemoteBuffer(HWND hwnd, UINT message, WPARAM wparam, std::vector<char>& buffer,
+                                 DWORD_PTR& result) {
   DWORD pid = 0;
-  GetWindowThreadProcessId(bar, &pid);
+  GetWindowThreadProcessId(hwnd, &pid);
   HANDLE process = OpenProcess(
       PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE,
       pid);
-  if (!process) return "<no process>";
-  std::string text;
-  const SIZE_T size = 4096;
-  void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  if (!process) return false;
+  bool done = false;
+  void* remote = VirtualAllocEx(process, nullptr, buffer.size(), MEM_COMMIT, PAGE_READWRITE);
   if (remote) {
-    DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(bar, SB_GETTEXTA, static_cast<WPARAM>(part),
-                            reinterpret_cast<LPARAM>(remote), SMTO_BLOCK, 3000, &result)) {
-      const size_t length = LOWORD(result);
-      std::vector<char> local(size, '\0');
-      SIZE_T read = 0;
-      if (length < size && ReadProcessMemory(process, remote, local.data(), length + 1, &read))
-        text.assign(local.data(), length);
-    }
+    SIZE_T read = 0;
+    done = SendMessageTimeoutA(hwnd, message, wparam, reinterpret_cast<LPARAM>(remote), SMTO_BLOCK,
+                               3000, &result) &&
+           ReadProcessMemory(process, remote, buffer.data(), buffer.size(), &read);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
   CloseHandle(process);
-  return text;
+  return done;
+}
+
+// Text of a status bar part (SB_GETTEXTA).
+inline std::string StatusText(HWND bar, int part) {
+  std::vector<char> buffer(4096, '\0');
+  DWORD_PTR result = 0;
+  if (!SendWithRemoteBuffer(bar, SB_GETTEXTA, static_cast<WPARAM>(part), buffer, result))
+    return "<unreadable>";
+  const size_t length = LOWORD(result);
+  return length < buffer.size() ? std::string(buffer.data(), length) : "<too long>";
+}
+
+// Right edges of a status bar's parts (SB_GETPARTS).
+inline std::vector<int> StatusParts(HWND bar) {
+  std::vector<char> buffer(64 * sizeof(int), '\0');
+  DWORD_PTR result = 0;
+  if (!SendWithRemoteBuffer(bar, SB_GETPARTS, 64, buffer, result) || result > 64) return {};
+  std::vector<int> edges(result);
+  std::memcpy(edges.data(), buffer.data(), edges.size() * sizeof(int));
+  return edges;
 }
 
 // The client area of a window as the screen shows it.

@@ -167,6 +167,8 @@ TEST(window_and_controls_are_laid_out_as_designed) {
     CHECK(r.bottom - r.top > 10 && r.bottom - r.top < 40);
     CHECK(IsWindowVisible(bar));
     CHECK((GetWindowLongPtrA(bar, GWL_STYLE) & WS_TABSTOP) == 0);
+    // Part 0 is 100 pixels wide, part 1 reaches the end of the bar.
+    CHECK(StatusParts(bar) == (std::vector<int>{100, -1}));
   }
 
   // Seven visible controls, in the z-order they were made in.
@@ -423,6 +425,22 @@ TEST(empty_folder_shows_the_placeholder) {
   }
   PostMessageA(app.main(), WM_CLOSE, 0, 0);
   CHECK_EQ(app.WaitExit(10000), 0UL);
+}
+
+TEST(one_picture_stays_on_every_step) {
+  Fixture fx("single");
+  fx.Add(kMiddle.name, SplitBmp(64, 36, kMiddle.left, kMiddle.right), kMiddle.written);
+  Program app;
+  CHECK(app.Start(Exe(), fx.tmp(), fx.root()));
+  if (!app.main()) return;
+  CHECK_EQ(StatusText(app.StatusBar(), 0), std::string("推送总数：1"));
+  for (const char* button : {"", "取上一次推送", "取下一次推送", "取下一次推送", "取最近推送"}) {
+    CHECK_CONTEXT(button);
+    if (*button) CHECK(Press(app, button));
+    Sleep(100);
+    CHECK_EQ(WaitForStatus(app, 1, kMiddle.date_text), std::string(kMiddle.date_text));
+    CHECK_EQ(WaitForPicture(app, kMiddle.left, kMiddle.right), std::string());
+  }
 }
 
 TEST(animated_gif_plays_in_the_picture_box) {
