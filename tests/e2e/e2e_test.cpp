@@ -1,6 +1,7 @@
 // The whole program seen from outside: Verandel.exe started on an asset
 // folder of small pictures with known colours and dates, its window read,
 // its buttons pressed, its Save As dialog filled in and its keys typed.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,32 @@ bool Press(const Program& app, const char* button) {
 bool SameBytes(const std::string& a, const std::string& b) {
   Bytes x, y;
   return ReadFileBytes(a, x) && ReadFileBytes(b, y) && x == y;
+}
+
+// Saves the picture on show under a new name through the Save As dialog.
+bool SaveAs(const Program& app, const std::string& path) {
+  HWND dialog = nullptr;
+  if (!Press(app, "保存图片") ||
+      !WaitFor([&] { return (dialog = DialogOwnedBy(app.main())) != nullptr; }, 10000))
+    return false;
+  SendMessageA(GetDlgItem(dialog, 1148), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  return WaitFor([&] { return !IsWindow(dialog); }, 10000);
+}
+
+// How many different colours a 16 x 16 grid over the box finds, and how many
+// of its points show the box's background.
+void GridColours(const Pixels& box, Rgb background, int& distinct, int& on_background) {
+  std::vector<Rgb> seen;
+  on_background = 0;
+  for (int gy = 0; gy < 16; ++gy) {
+    for (int gx = 0; gx < 16; ++gx) {
+      Rgb c = box.At((2 * gx + 1) * box.width / 32, (2 * gy + 1) * box.height / 32);
+      if (c == background) ++on_background;
+      if (std::find(seen.begin(), seen.end(), c) == seen.end()) seen.push_back(c);
+    }
+  }
+  distinct = static_cast<int>(seen.size());
 }
 
 }  // namespace
@@ -440,6 +467,55 @@ TEST(one_picture_stays_on_every_step) {
     Sleep(100);
     CHECK_EQ(WaitForStatus(app, 1, kMiddle.date_text), std::string(kMiddle.date_text));
     CHECK_EQ(WaitForPicture(app, kMiddle.left, kMiddle.right), std::string());
+  }
+}
+
+TEST(jpeg_and_png_pictures_show_and_save_unchanged) {
+  struct File {
+    const char* corpus;
+    const char* name;
+    FILETIME written;
+    const char* date_text;
+  };
+  const File files[] = {
+      {"../shared/corpora/jpeg/libjpeg-turbo/testorig.jpg",
+       "7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a7a",
+       UtcFileTime(2025, 1, 2, 3, 4, 5), "推送日期：2025年1月2日3时4分5秒"},
+      {"../shared/corpora/bmp/bmpsuite/html/rgb24.png",
+       "1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b",
+       UtcFileTime(2024, 12, 31, 0, 0, 0), "推送日期：2024年12月31日"},
+  };
+  Fixture fx("formats");
+  for (const File& f : files) {
+    Bytes bytes;
+    CHECK(ReadFileBytes(f.corpus, bytes));
+    fx.Add(f.name, bytes, f.written);
+  }
+  Program app;
+  CHECK(app.Start(Exe(), fx.tmp(), fx.root()));
+  if (!app.main()) return;
+  CHECK_EQ(StatusText(app.StatusBar(), 0), std::string("推送总数：2"));
+
+  const DWORD face = GetSysColor(COLOR_BTNFACE);
+  const Rgb background{GetRValue(face), GetGValue(face), GetBValue(face)};
+  int n = 0;
+  for (const File& f : files) {
+    CHECK_CONTEXT(f.corpus);
+    if (n++ > 0) CHECK(Press(app, "取上一次推送"));
+    CHECK_EQ(WaitForStatus(app, 1, f.date_text), std::string(f.date_text));
+    // A photograph or a colour pattern fills the box: many colours, no background.
+    int distinct = 0, on_background = 0;
+    WaitFor(
+        [&] {
+          GridColours(CaptureClient(app.PictureBox()), background, distinct, on_background);
+          return distinct >= 20 && on_background == 0;
+        },
+        5000);
+    CHECK(distinct >= 20);
+    CHECK_EQ(on_background, 0);
+    const std::string copy = fx.root() + "copy-" + std::to_string(n) + ".jpg";
+    CHECK(SaveAs(app, copy));
+    CHECK(WaitFor([&] { return SameBytes(copy, f.corpus); }, 5000));
   }
 }
 
