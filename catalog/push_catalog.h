@@ -11,8 +11,8 @@
 
 // One picture found in the asset folder. Copies are deep (std::string values).
 struct PushEntry {
-  Text name;             // the file's own name as the listing returned it
-  Text path;             // folder text ending in "\" followed by name
+  Text name;  // the file's own name as the listing returned it
+  Text path;  // folder text ending in "\" followed by name
   std::int32_t height = 0;
   std::int32_t width = 0;
   DateValue date = 0.0;  // last-write time, local

@@ -50,9 +50,7 @@ class ByteBuffer {
   const std::uint8_t* data() const { return data_; }
   std::int32_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  std::span<const std::uint8_t> bytes() const {
-    return {data_, static_cast<std::size_t>(size_)};
-  }
+  std::span<const std::uint8_t> bytes() const { return {data_, static_cast<std::size_t>(size_)}; }
 
  private:
   std::uint8_t* data_ = nullptr;

@@ -107,24 +107,24 @@ inline int RunAll(int argc, char** argv) {
 #define CHECK_CAT2(a, b) a##b
 #define CHECK_CAT(a, b) CHECK_CAT2(a, b)
 
-#define TEST(name)                                                      \
-  static void name();                                                   \
+#define TEST(name)                                                          \
+  static void name();                                                       \
   static const ::check::Registrar CHECK_CAT(registrar_, name){#name, name}; \
   static void name()
 
-#define CHECK(cond)                                                  \
-  do {                                                               \
+#define CHECK(cond)                                                     \
+  do {                                                                  \
     if (!(cond)) ::check::Fail(__FILE__, __LINE__, "CHECK(" #cond ")"); \
   } while (0)
 
-#define CHECK_EQ(actual, expected)                                                         \
-  do {                                                                                     \
-    const auto& check_a_ = (actual);                                                       \
-    const auto& check_e_ = (expected);                                                     \
-    if (!(check_a_ == check_e_))                                                           \
-      ::check::Fail(__FILE__, __LINE__,                                                    \
+#define CHECK_EQ(actual, expected)                                                             \
+  do {                                                                                         \
+    const auto& check_a_ = (actual);                                                           \
+    const auto& check_e_ = (expected);                                                         \
+    if (!(check_a_ == check_e_))                                                               \
+      ::check::Fail(__FILE__, __LINE__,                                                        \
                     std::string(#actual " == " #expected ": got ") + ::check::Show(check_a_) + \
-                        ", expected " + ::check::Show(check_e_));                          \
+                        ", expected " + ::check::Show(check_e_));                              \
   } while (0)
 
 // Names the table row that failures inside the scope belong to.
