@@ -12,7 +12,12 @@ using namespace e2e;
 
 namespace {
 
-std::string Exe() { return WindowsPath(VERANDEL_EXE); }
+// The program built beside the tests, or the one VERANDEL_EXE names.
+std::string Exe() {
+  char other[MAX_PATH] = {};
+  if (GetEnvironmentVariableA("VERANDEL_EXE", other, MAX_PATH) > 0) return WindowsPath(other);
+  return WindowsPath(VERANDEL_EXE);
+}
 
 // The three landscape pictures of the usual folder, oldest first, and what the
 // status bar shows for each (the program runs with TZ=UTC).
