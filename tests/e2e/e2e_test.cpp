@@ -475,6 +475,25 @@ TEST(one_picture_stays_on_every_step) {
   }
 }
 
+TEST(two_copies_run_side_by_side) {
+  Fixture three("three");
+  FillUsualFolder(three);
+  Fixture none("none");
+  Program first, second;
+  CHECK(first.Start(Exe(), three.tmp(), three.root()));
+  CHECK(second.Start(Exe(), none.tmp(), none.root()));
+  if (!first.main() || !second.main()) return;
+  CHECK(first.main() != second.main());
+  CHECK_EQ(StatusText(first.StatusBar(), 0), std::string("推送总数：3"));
+  CHECK_EQ(StatusText(second.StatusBar(), 0), std::string("推送总数：1"));
+  PostMessageA(second.main(), WM_CLOSE, 0, 0);
+  CHECK_EQ(second.WaitExit(10000), 0UL);
+  CHECK(Press(first, "取上一次推送"));
+  CHECK_EQ(WaitForStatus(first, 1, kMiddle.date_text), std::string(kMiddle.date_text));
+  PostMessageA(first.main(), WM_CLOSE, 0, 0);
+  CHECK_EQ(first.WaitExit(10000), 0UL);
+}
+
 TEST(jpeg_and_png_pictures_show_and_save_unchanged) {
   struct File {
     const char* corpus;
