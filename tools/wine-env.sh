@@ -27,6 +27,10 @@ verandel_wine_prefix() {
       >/dev/null 2>&1 </dev/null
     touch "$WINEPREFIX/.verandel-ready"
   fi
+  # The prefix is ours alone: a server left from the set-up above, or from an
+  # earlier run, would make -p fail, so end it and start ours, kept up.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
   wineserver -p
   VERANDEL_WINE_STARTED=1
 }
