@@ -37,8 +37,13 @@ struct Image {
   }
 };
 
-// A width x height picture with zeroed pixels, or nothing when a side is not
-// positive, the limits above are passed, or memory cannot be had.
-std::optional<Image> AllocateImage(std::int32_t width, std::int32_t height);
+// What a new picture's pixels hold: zeros, or whatever the memory held, for
+// a caller that writes every pixel before anyone reads one.
+enum class PixelFill { Zero, None };
+
+// A width x height picture with pixels as fill says, or nothing when a side
+// is not positive, the limits above are passed, or memory cannot be had.
+std::optional<Image> AllocateImage(std::int32_t width, std::int32_t height,
+                                   PixelFill fill = PixelFill::Zero);
 
 using Bytes = std::span<const std::uint8_t>;

@@ -106,14 +106,6 @@ void ConvertRow(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width, int comp
         out[3] = 255;
       }
       break;
-    case 3:
-      for (; out != end; out += 4, in += 3) {
-        out[0] = in[2];
-        out[1] = in[1];
-        out[2] = in[0];
-        out[3] = 255;
-      }
-      break;
     default:
       for (; out != end; out += 4, in += 4) {
         unsigned c = in[0], m = in[1], y = in[2], k = in[3];
@@ -144,30 +136,50 @@ bool RunDecoder(jpeg_decompress_struct* cinfo, SilentErrors* errors, jpeg_progre
   cinfo->src = &source->pub;
   if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) return false;
 
+  // Colour pictures come out of libjpeg as BGRA rows, straight into the
+  // picture; the other layouts go through a row of their own and ConvertRow.
+  const bool colour = cinfo->num_components == 3 &&
+                      (cinfo->jpeg_color_space == JCS_YCbCr || cinfo->jpeg_color_space == JCS_RGB);
+  if (colour) cinfo->out_color_space = JCS_EXT_BGRA;
   jpeg_calc_output_dimensions(cinfo);
   int components = cinfo->output_components;
-  if (components != 1 && components != 3 && components != 4) return false;
+  if (colour ? components != 4 : components != 1 && components != 4) return false;
   if (cinfo->output_width > static_cast<JDIMENSION>(kMaxPictureSide) ||
       cinfo->output_height > static_cast<JDIMENSION>(kMaxPictureSide)) {
     return false;
   }
   // AllocateImage checks the pixel limit before taking any memory, and does it
-  // before libjpeg allocates its own buffers for the picture.
+  // before libjpeg allocates its own buffers for the picture. Every row is
+  // written below, or the picture is dropped, so it need not be cleared.
   *picture = AllocateImage(static_cast<std::int32_t>(cinfo->output_width),
-                           static_cast<std::int32_t>(cinfo->output_height));
+                           static_cast<std::int32_t>(cinfo->output_height), PixelFill::None);
   if (!picture->has_value()) return false;
 
   if (!jpeg_start_decompress(cinfo)) return false;
-  JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(
-      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-      cinfo->output_width * static_cast<JDIMENSION>(cinfo->output_components), 1);
-  bool invertedInks = cinfo->saw_Adobe_marker != 0;
   Image& image = **picture;
-  while (cinfo->output_scanline < cinfo->output_height) {
-    JDIMENSION y = cinfo->output_scanline;
-    if (jpeg_read_scanlines(cinfo, row, 1) != 1) return false;
-    ConvertRow(row[0], image.Row(static_cast<std::int32_t>(y)), cinfo->output_width, components,
-               invertedInks);
+  if (colour) {
+    constexpr JDIMENSION kRowsPerCall = 16;
+    JSAMPROW rows[kRowsPerCall];
+    while (cinfo->output_scanline < cinfo->output_height) {
+      const JDIMENSION first = cinfo->output_scanline;
+      JDIMENSION count = cinfo->output_height - first;
+      if (count > kRowsPerCall) count = kRowsPerCall;
+      for (JDIMENSION i = 0; i < count; ++i) {
+        rows[i] = image.Row(static_cast<std::int32_t>(first + i));
+      }
+      if (jpeg_read_scanlines(cinfo, rows, count) == 0) return false;
+    }
+  } else {
+    JSAMPARRAY row =
+        (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                    cinfo->output_width * static_cast<JDIMENSION>(components), 1);
+    bool invertedInks = cinfo->saw_Adobe_marker != 0;
+    while (cinfo->output_scanline < cinfo->output_height) {
+      JDIMENSION y = cinfo->output_scanline;
+      if (jpeg_read_scanlines(cinfo, row, 1) != 1) return false;
+      ConvertRow(row[0], image.Row(static_cast<std::int32_t>(y)), cinfo->output_width, components,
+                 invertedInks);
+    }
   }
   jpeg_finish_decompress(cinfo);
   return true;

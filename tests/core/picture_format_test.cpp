@@ -126,6 +126,8 @@ TEST(AllocationKeepsToTheLimits) {
     CHECK_EQ(image->ByteCount(), std::size_t{24});
     for (std::size_t i = 0; i < image->ByteCount(); ++i) CHECK_EQ(image->pixels[i], 0);
   }
+  auto unfilled = AllocateImage(3, 2, PixelFill::None);
+  CHECK(unfilled && unfilled->pixels && unfilled->ByteCount() == 24);
   CHECK(WithinPictureLimits(kMaxPictureSide, 1));
   CHECK(WithinPictureLimits(8192, 8192));  // exactly the pixel limit
   struct Row {
@@ -137,6 +139,7 @@ TEST(AllocationKeepsToTheLimits) {
     CHECK_CONTEXT(std::to_string(row.width) + "x" + std::to_string(row.height));
     CHECK(!WithinPictureLimits(row.width, row.height));
     CHECK(!AllocateImage(row.width, row.height));
+    CHECK(!AllocateImage(row.width, row.height, PixelFill::None));
   }
 }
 
