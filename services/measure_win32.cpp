@@ -14,7 +14,8 @@ BITMAP MeasurePicture(const Text& path) {
   std::memset(&size, 0, sizeof size);
   const ByteBuffer bytes = ReadWholeFile(path);
   UniqueBitmap bitmap;
-  if (!bytes.empty()) bitmap.reset(DecodeToBitmap(bytes.data(), bytes.size()));
+  // Only the bitmap's size is read, so its pixels are never filled in.
+  if (!bytes.empty()) bitmap.reset(DecodeToBlankBitmap(bytes.data(), bytes.size()));
   if (!bitmap) {
     bitmap.reset(
         static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), path.c_str(), IMAGE_BITMAP, 0, 0,

@@ -33,6 +33,10 @@ void DrawPicture(HDC dc, const DecodedPicture* picture, COLORREF background, int
 // parts white; a 1-bit PCX gives a monochrome bitmap. nullptr when there is
 // no picture. The caller deletes it with DeleteObject.
 HBITMAP DecodeToBitmap(const std::uint8_t* bytes, std::int32_t size);
+// For callers that only want the size: the bitmap DecodeToBitmap makes, of
+// the same size and format, but a colour picture's pixels are never copied
+// into it (their contents are unset). nullptr when there is no picture.
+HBITMAP DecodeToBlankBitmap(const std::uint8_t* bytes, std::int32_t size);
 
 // Measurement: the size of the bitmap the file's picture makes (the
 // platform's bitmap loader is the fallback); 0 for anything that cannot be

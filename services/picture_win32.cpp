@@ -39,15 +39,23 @@ BITMAPINFO TopDownInfo(const Image& image) {
   return info;
 }
 
+// What a bitmap made from a picture holds: the picture, or nothing yet, for
+// a caller that only wants its size.
+enum class BitmapContent { Picture, Blank };
+
 // A bitmap compatible with dc holding the picture; a PNG is laid over the
 // background first. Nothing is kept: every call converts afresh.
-UniqueBitmap MakeColourBitmap(HDC dc, const DecodedPicture& picture, COLORREF background) {
+UniqueBitmap MakeColourBitmap(HDC dc, const DecodedPicture& picture, COLORREF background,
+                              BitmapContent content = BitmapContent::Picture) {
   const Image& source = picture.image;
   if (!source.pixels || source.width <= 0 || source.height <= 0) return {};
+  if (content == BitmapContent::Blank) {
+    return UniqueBitmap(CreateCompatibleBitmap(dc, source.width, source.height));
+  }
   const Image* pixels = &source;
   std::optional<Image> composed;
   if (picture.format == PictureFormat::Png) {
-    composed = AllocateImage(source.width, source.height);
+    composed = AllocateImage(source.width, source.height, PixelFill::None);  // copied over whole
     if (!composed) return {};
     std::memcpy(composed->pixels.get(), source.pixels.get(), source.ByteCount());
     CompositeOverBackground(*composed, GetBValue(background), GetGValue(background),
@@ -158,7 +166,9 @@ void DrawPicture(HDC dc, const DecodedPicture* picture, COLORREF background, int
   StretchBlt(dc, x, y, width, height, memory.get(), 0, 0, picture->width, picture->height, SRCCOPY);
 }
 
-HBITMAP DecodeToBitmap(const std::uint8_t* bytes, std::int32_t size) {
+namespace {
+
+HBITMAP MakeBitmap(const std::uint8_t* bytes, std::int32_t size, BitmapContent content) {
   std::unique_ptr<DecodedPicture, void (*)(DecodedPicture*)> picture(DecodePicture(bytes, size),
                                                                      FreeDecodedPicture);
   if (!picture) return nullptr;
@@ -170,7 +180,17 @@ HBITMAP DecodeToBitmap(const std::uint8_t* bytes, std::int32_t size) {
   } else if (picture->format == PictureFormat::Pcx1) {
     bitmap = MakeMonochromeBitmap(picture->image);
   } else {
-    bitmap = MakeColourBitmap(screen.get(), *picture, RGB(255, 255, 255));
+    bitmap = MakeColourBitmap(screen.get(), *picture, RGB(255, 255, 255), content);
   }
   return bitmap.release();
+}
+
+}  // namespace
+
+HBITMAP DecodeToBitmap(const std::uint8_t* bytes, std::int32_t size) {
+  return MakeBitmap(bytes, size, BitmapContent::Picture);
+}
+
+HBITMAP DecodeToBlankBitmap(const std::uint8_t* bytes, std::int32_t size) {
+  return MakeBitmap(bytes, size, BitmapContent::Blank);
 }

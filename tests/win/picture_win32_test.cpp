@@ -408,6 +408,24 @@ TEST(DecodedSizesPerFormat) {
     CHECK_EQ(picture->width, row.width);
     CHECK_EQ(picture->height, row.height);
     FreeDecodedPicture(picture);
+    // A measurement's blank bitmap is the same kind of bitmap as the full one.
+    const auto size = static_cast<std::int32_t>(row.bytes.size());
+    HBITMAP full = DecodeToBitmap(row.bytes.data(), size);
+    HBITMAP blank = DecodeToBlankBitmap(row.bytes.data(), size);
+    CHECK(full != nullptr && blank != nullptr);
+    BITMAP fullInfo, blankInfo;
+    std::memset(&fullInfo, 0, sizeof fullInfo);
+    std::memset(&blankInfo, 0, sizeof blankInfo);
+    CHECK(GetObjectA(full, sizeof fullInfo, &fullInfo) == sizeof fullInfo);
+    CHECK(GetObjectA(blank, sizeof blankInfo, &blankInfo) == sizeof blankInfo);
+    CHECK_EQ(blankInfo.bmWidth, row.width);
+    CHECK_EQ(blankInfo.bmHeight, row.height);
+    CHECK_EQ(blankInfo.bmWidthBytes, fullInfo.bmWidthBytes);
+    CHECK_EQ(static_cast<int>(blankInfo.bmBitsPixel), static_cast<int>(fullInfo.bmBitsPixel));
+    CHECK_EQ(static_cast<int>(blankInfo.bmPlanes), static_cast<int>(fullInfo.bmPlanes));
+    CHECK(blankInfo.bmBits == nullptr && fullInfo.bmBits == nullptr);  // device bitmaps both
+    DeleteObject(full);
+    DeleteObject(blank);
   }
   // The GIF's first image sits in the top-left corner of its screen.
   HBITMAP bitmap = DecodeToBitmap(gif.data(), static_cast<std::int32_t>(gif.size()));
@@ -445,6 +463,7 @@ TEST(InputsWithoutPicture) {
     std::int32_t size = row.size >= 0 ? row.size : static_cast<std::int32_t>(row.bytes.size());
     CHECK(DecodePicture(row.bytes.data(), size) == nullptr);
     CHECK(DecodeToBitmap(row.bytes.data(), size) == nullptr);
+    CHECK(DecodeToBlankBitmap(row.bytes.data(), size) == nullptr);
   }
   CHECK(DecodePicture(nullptr, 100) == nullptr);
   FreeDecodedPicture(nullptr);
