@@ -192,5 +192,17 @@ HBITMAP DecodeToBitmap(const std::uint8_t* bytes, std::int32_t size) {
 }
 
 HBITMAP DecodeToBlankBitmap(const std::uint8_t* bytes, std::int32_t size) {
+  // A JPEG, the common photo, is decoded without keeping its pixels: the same
+  // outcome without taking and filling a block of the picture's size.
+  if (bytes != nullptr && size >= 8) {
+    const Bytes data(bytes, static_cast<std::size_t>(size));
+    if (DetectPictureFormat(data) == PictureFormat::Jpeg) {
+      std::optional<PictureSize> picture = MeasureJpeg(data);
+      if (!picture) return nullptr;
+      WindowDc screen(nullptr);
+      if (!screen) return nullptr;
+      return CreateCompatibleBitmap(screen.get(), picture->width, picture->height);
+    }
+  }
   return MakeBitmap(bytes, size, BitmapContent::Blank);
 }

@@ -21,6 +21,7 @@
 
 #include <jpeglib.h>
 
+#include "services/picture/byte_reader.h"
 #include "services/picture/readers.h"
 
 namespace {
@@ -124,10 +125,18 @@ void ConvertRow(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width, int comp
   }
 }
 
+// What a decode gives: the picture, or for a measurement only its size, the
+// rows all going through one scratch row and nothing else kept.
+struct Output {
+  bool keepPixels = true;
+  std::optional<Image>* picture = nullptr;  // when keepPixels
+  std::int32_t width = 0, height = 0;
+};
+
 // Holds only plain data, so leaving it by longjmp skips no destructor; the
 // picture it fills lives in the caller's frame.
 bool RunDecoder(jpeg_decompress_struct* cinfo, SilentErrors* errors, jpeg_progress_mgr* progress,
-                MemorySource* source, std::optional<Image>* picture) {
+                MemorySource* source, Output* output) {
   if (setjmp(errors->jump) != 0) return false;
 
   jpeg_create_decompress(cinfo);  // clears everything but the error manager
@@ -148,16 +157,23 @@ bool RunDecoder(jpeg_decompress_struct* cinfo, SilentErrors* errors, jpeg_progre
       cinfo->output_height > static_cast<JDIMENSION>(kMaxPictureSide)) {
     return false;
   }
-  // AllocateImage checks the pixel limit before taking any memory, and does it
-  // before libjpeg allocates its own buffers for the picture. Every row is
-  // written below, or the picture is dropped, so it need not be cleared.
-  *picture = AllocateImage(static_cast<std::int32_t>(cinfo->output_width),
-                           static_cast<std::int32_t>(cinfo->output_height), PixelFill::None);
-  if (!picture->has_value()) return false;
+  output->width = static_cast<std::int32_t>(cinfo->output_width);
+  output->height = static_cast<std::int32_t>(cinfo->output_height);
+  // The pixel limit is checked before libjpeg allocates its own buffers for
+  // the picture. Every row is written below, or the picture is dropped, so it
+  // need not be cleared.
+  if (!output->keepPixels) {
+    if (!WithinPictureLimits(output->width, output->height)) return false;
+  } else {
+    *output->picture = AllocateImage(output->width, output->height, PixelFill::None);
+    if (!output->picture->has_value()) return false;
+  }
 
   if (!jpeg_start_decompress(cinfo)) return false;
-  Image& image = **picture;
-  if (colour) {
+  const JDIMENSION rowSamples = cinfo->output_width * static_cast<JDIMENSION>(components);
+  JSAMPARRAY scratch = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
+                                                   JPOOL_IMAGE, rowSamples, 1);
+  if (colour || !output->keepPixels) {
     constexpr JDIMENSION kRowsPerCall = 16;
     JSAMPROW rows[kRowsPerCall];
     while (cinfo->output_scanline < cinfo->output_height) {
@@ -165,30 +181,27 @@ bool RunDecoder(jpeg_decompress_struct* cinfo, SilentErrors* errors, jpeg_progre
       JDIMENSION count = cinfo->output_height - first;
       if (count > kRowsPerCall) count = kRowsPerCall;
       for (JDIMENSION i = 0; i < count; ++i) {
-        rows[i] = image.Row(static_cast<std::int32_t>(first + i));
+        rows[i] = output->keepPixels ? (*output->picture)->Row(static_cast<std::int32_t>(first + i))
+                                     : scratch[0];
       }
       if (jpeg_read_scanlines(cinfo, rows, count) == 0) return false;
     }
   } else {
-    JSAMPARRAY row =
-        (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                    cinfo->output_width * static_cast<JDIMENSION>(components), 1);
+    Image& image = **output->picture;
     bool invertedInks = cinfo->saw_Adobe_marker != 0;
     while (cinfo->output_scanline < cinfo->output_height) {
       JDIMENSION y = cinfo->output_scanline;
-      if (jpeg_read_scanlines(cinfo, row, 1) != 1) return false;
-      ConvertRow(row[0], image.Row(static_cast<std::int32_t>(y)), cinfo->output_width, components,
-                 invertedInks);
+      if (jpeg_read_scanlines(cinfo, scratch, 1) != 1) return false;
+      ConvertRow(scratch[0], image.Row(static_cast<std::int32_t>(y)), cinfo->output_width,
+                 components, invertedInks);
     }
   }
   jpeg_finish_decompress(cinfo);
   return true;
 }
 
-}  // namespace
-
-std::optional<Image> DecodeJpeg(Bytes bytes) {
-  if (bytes.size() < 2) return std::nullopt;
+bool Decode(Bytes bytes, Output* output) {
+  if (bytes.size() < 2) return false;
 
   jpeg_decompress_struct cinfo;
   std::memset(&cinfo, 0, sizeof cinfo);
@@ -214,11 +227,26 @@ std::optional<Image> DecodeJpeg(Bytes bytes) {
   source.data = bytes.data();
   source.size = bytes.size();
 
-  std::optional<Image> picture;
-  bool decoded = RunDecoder(&cinfo, &errors, &progress, &source, &picture);
+  bool decoded = RunDecoder(&cinfo, &errors, &progress, &source, output);
   // Safe after an error at any point, also before the decoder was created
   // (the memory manager pointer is still null then).
   jpeg_destroy_decompress(&cinfo);
-  if (!decoded) return std::nullopt;
+  return decoded;
+}
+
+}  // namespace
+
+std::optional<Image> DecodeJpeg(Bytes bytes) {
+  std::optional<Image> picture;
+  Output output;
+  output.picture = &picture;
+  if (!Decode(bytes, &output)) return std::nullopt;
   return picture;
+}
+
+std::optional<PictureSize> MeasureJpeg(Bytes bytes) {
+  Output output;
+  output.keepPixels = false;
+  if (!Decode(bytes, &output)) return std::nullopt;
+  return PictureSize{output.width, output.height};
 }

@@ -12,6 +12,14 @@ std::optional<Image> DecodeBmp(Bytes bytes);
 std::optional<Image> DecodeGif(Bytes bytes);
 std::optional<Image> DecodePcx(Bytes bytes);  // 8-bit and 1-bit, one plane
 std::optional<Image> DecodeJpeg(Bytes bytes);
+// The size DecodeJpeg gives, by the same decode with the pixels thrown away:
+// nothing exactly where DecodeJpeg gives nothing, save for want of memory
+// for the picture itself, which is never taken.
+struct PictureSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+std::optional<PictureSize> MeasureJpeg(Bytes bytes);
 std::optional<Image> DecodePng(Bytes bytes);
 
 // Icons and cursors are made by the platform; the portable part picks the

@@ -20,6 +20,7 @@
 
 #include "services/picture/readers.h"
 #include "tests/support/check.h"
+#include "tests/support/corpus.h"
 #include "tests/support/jpeg_fixture.h"
 
 namespace {
@@ -99,6 +100,63 @@ TEST(JpegInputsWithoutPicture) {
     CHECK_CONTEXT(row.name);
     CHECK(!DecodeJpeg(row.bytes).has_value());
   }
+}
+
+// A measurement runs the same decode with the pixels thrown away, so it must
+// succeed and fail exactly where decoding does, and agree on the size.
+TEST(MeasuringAJpegAgreesWithDecodingIt) {
+  JpegOptions colour;
+  colour.width = 333;  // not a whole number of blocks either way
+  colour.height = 77;
+  Buffer jpeg = EncodeJpeg(colour, Gradient);
+  const std::size_t scan = ScanDataStart(jpeg);
+  JpegOptions grey;
+  grey.components = 1;
+  grey.space = JCS_GRAYSCALE;
+  JpegOptions inks;
+  inks.components = 4;
+  inks.space = JCS_CMYK;
+  inks.adobeMarker = true;
+  JpegOptions scans = grey;  // 568 scans, past the limit
+  scans.progressive = true;
+  scans.refinements = 8;
+  // The end marker replaced by a quantisation table of a number that does not
+  // exist: an error only found after the last row.
+  Buffer badTable(jpeg.begin(), jpeg.end() - 2);
+  badTable.insert(badTable.end(), {0xFF, 0xDB, 0x00, 0x43, 0x0F});
+  badTable.resize(badTable.size() + 64, 1);
+  badTable.insert(badTable.end(), {0xFF, 0xD9});
+  struct Row {
+    std::string name;
+    Buffer bytes;
+  };
+  std::vector<Row> rows = {
+      {"colour", jpeg},
+      {"colour cut in the scan", Buffer(jpeg.begin(), jpeg.begin() + static_cast<long>(scan + 40))},
+      {"colour cut before the scan",
+       Buffer(jpeg.begin(), jpeg.begin() + static_cast<long>(scan - 20))},
+      {"greyscale", EncodeJpeg(grey, Gradient)},
+      {"four inks", EncodeJpeg(inks, Gradient)},
+      {"too many scans", EncodeJpeg(scans, Gradient)},
+      {"bad table after the scan", badTable},
+      {"SOI then EOI", {0xFF, 0xD8, 0xFF, 0xD9, 0, 0, 0, 0}},
+      {"one byte", {0xFF}},
+  };
+  for (const auto& row : corpus::Manifest()) {
+    if (row.format == "jpeg") rows.push_back({row.path, ReadFile(kCorpus + row.path)});
+  }
+  int decoded = 0;
+  for (const Row& row : rows) {
+    CHECK_CONTEXT(row.name);
+    auto image = DecodeJpeg(row.bytes);
+    auto size = MeasureJpeg(row.bytes);
+    CHECK_EQ(size.has_value(), image.has_value());
+    if (!image || !size) continue;
+    ++decoded;
+    CHECK_EQ(size->width, image->width);
+    CHECK_EQ(size->height, image->height);
+  }
+  CHECK(decoded > 30);
 }
 
 TEST(GreyscaleJpegGivesEqualChannels) {

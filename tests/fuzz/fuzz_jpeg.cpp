@@ -1,5 +1,6 @@
 // Any bytes through DecodeJpeg: no crash, no overrun, no leak, no hang, and a
-// picture only within the size limits whose every pixel can be read.
+// picture only within the size limits whose every pixel can be read; and
+// MeasureJpeg agrees with it.
 //
 // A frame header declaring more than 256 K pixels is passed over: the decoder
 // fills such a picture in full from a few bytes (a truncated file decodes at
@@ -33,6 +34,12 @@ bool DeclaresHugeFrame(const std::uint8_t* data, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (DeclaresHugeFrame(data, size)) return 0;
   auto image = DecodeJpeg(Bytes(data, size));
+  // A measurement gives the same outcome and size without the pixels.
+  auto measured = MeasureJpeg(Bytes(data, size));
+  if (measured.has_value() != image.has_value()) std::abort();
+  if (image && (measured->width != image->width || measured->height != image->height)) {
+    std::abort();
+  }
   if (image) {
     if (image->width <= 0 || image->height <= 0 || image->width > kMaxPictureSide ||
         image->height > kMaxPictureSide) {
