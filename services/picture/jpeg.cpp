@@ -32,6 +32,7 @@ constexpr int kMaxJpegScans = 500;
 // Enough for the whole-image coefficient buffer of a progressive picture at
 // the pixel limit with full-resolution colour (2^26 pixels x 3 x 2 bytes).
 constexpr long kMaxJpegMemory = 512L * 1024 * 1024;
+constexpr std::size_t kChunk = 4096;
 
 struct MemorySource {
   jpeg_source_mgr pub;  // first: libjpeg hands back a pointer to it
@@ -48,9 +49,8 @@ void TermSource(j_decompress_ptr) {}
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
   auto* source = reinterpret_cast<MemorySource*>(cinfo->src);
   if (source->position < source->size) {
-    // All that is left at once: libjpeg's fast Huffman decoding only runs with
-    // a few kilobytes in hand.
     std::size_t count = source->size - source->position;
+    if (count > kChunk) count = kChunk;
     source->pub.next_input_byte = source->data + source->position;
     source->pub.bytes_in_buffer = count;
     source->position += count;
