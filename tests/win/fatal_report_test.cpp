@@ -14,11 +14,11 @@
 
 namespace {
 
-std::string ProbePath() {
+std::string ProbePath(const char* probe = "fatal_probe.exe") {
   char self[MAX_PATH];
   const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string path(self, n);
-  return path.substr(0, path.find_last_of('\\') + 1) + "fatal_probe.exe";
+  return path.substr(0, path.find_last_of('\\') + 1) + probe;
 }
 
 std::string ClassOf(HWND window) {
@@ -89,10 +89,14 @@ struct Outcome {
   bool markerWritten = false;
 };
 
+// mode "window" runs the program's own start-up with a main window that
+// cannot be created (app_window_probe); the others go to fatal_probe.
 Outcome RunProbe(const std::string& mode, const std::string& marker) {
   Outcome outcome;
   DeleteFileA(marker.c_str());
-  std::string commandLine = "\"" + ProbePath() + "\" " + mode + " \"" + marker + "\"";
+  std::string commandLine = mode == "window"
+                                ? "\"" + ProbePath("app_window_probe.exe") + "\" \"" + marker + "\""
+                                : "\"" + ProbePath() + "\" " + mode + " \"" + marker + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -141,6 +145,7 @@ TEST(FatalFailuresShowTheReportAndEndTheProcess) {
        "运行时出错!\r\n\r\n错误代码：4\r\n\r\n错误信息：数组成员引用下标必须大于等于1\r\n"},
       {"code1", "运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"},
       {"alloc", FatalText(0, allocation)},
+      {"window", "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"},
   };
   TempFolder folder("fatal");
   for (const Row& row : rows) {
@@ -159,6 +164,7 @@ TEST(FatalFailuresShowTheReportAndEndTheProcess) {
   // The probe's own texts are those of the program's constants.
   CHECK_EQ(rows[0].text, FatalText(4, kMessageIndexTooSmall));
   CHECK_EQ(rows[1].text, FatalText(1, kMessageIndexTooLarge));
+  CHECK_EQ(rows[3].text, FatalText(0, kMessageWindowFailed));
 }
 
 TEST(ANormalEndRunsTheExitRoutines) {
