@@ -62,14 +62,14 @@ TEST(BmpDecodesEveryBitCountBothWaysUp) {
     const auto bits = static_cast<std::uint16_t>(bitCount);
     for (bool topDown : {false, true}) {
       CHECK_CONTEXT(std::to_string(bits) + " bits, " + (topDown ? "top-down" : "bottom-up"));
-      BmpSpec spec;
-      spec.width = width;
-      spec.height = topDown ? -height : height;
-      spec.bits = bits;
+      BmpLayout layout;
+      layout.width = width;
+      layout.height = topDown ? -height : height;
+      layout.bits = bits;
       const std::size_t colours = bits <= 8 ? std::size_t{1} << bits : 0;
-      spec.palette = Ramp(colours);
+      layout.palette = Ramp(colours);
       auto colourAt = [&](std::int32_t x, std::int32_t y) -> Bgr {
-        if (bits <= 8) return spec.palette[static_cast<std::size_t>(x + 2 * y) % colours];
+        if (bits <= 8) return layout.palette[static_cast<std::size_t>(x + 2 * y) % colours];
         return {static_cast<std::uint8_t>(x * 40 + 1), static_cast<std::uint8_t>(y * 50 + 2),
                 static_cast<std::uint8_t>(x + y + 3)};
       };
@@ -87,25 +87,25 @@ TEST(BmpDecodesEveryBitCountBothWaysUp) {
         }
         rows.push_back(row);
       }
-      CheckPixels(DecodeBmp(MakeBmp(spec, rows)), width, height, colourAt);
+      CheckPixels(DecodeBmp(MakeBmp(layout, rows)), width, height, colourAt);
     }
   }
 }
 
 TEST(BmpColourTableRules) {
   // biClrUsed 2 for 8 bits: indexes beyond the table are black.
-  BmpSpec spec;
-  spec.width = 4;
-  spec.height = 1;
-  spec.colourCount = 2;
-  spec.palette = {{10, 20, 30}, {40, 50, 60}};
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 1;
+  layout.colourCount = 2;
+  layout.palette = {{10, 20, 30}, {40, 50, 60}};
   const ByteVector row = {0, 1, 2, 255};
-  CheckPixels(DecodeBmp(MakeBmp(spec, {row})), 4, 1, [](std::int32_t x, std::int32_t) -> Bgr {
+  CheckPixels(DecodeBmp(MakeBmp(layout, {row})), 4, 1, [](std::int32_t x, std::int32_t) -> Bgr {
     return x == 0 ? Bgr{10, 20, 30} : x == 1 ? Bgr{40, 50, 60} : Bgr{0, 0, 0};
   });
 
   // The OS/2 core header: 16-bit sizes and 3-byte palette entries.
-  BmpSpec core = spec;
+  BmpLayout core = layout;
   core.headerSize = 12;
   core.colourCount = 0;
   core.bits = 1;
@@ -115,14 +115,14 @@ TEST(BmpColourTableRules) {
               });
 
   // A V5 header (124 bytes) with BI_RGB reads as the info header it extends.
-  BmpSpec v5 = spec;
+  BmpLayout v5 = layout;
   v5.headerSize = 124;
   CheckPixels(DecodeBmp(MakeBmp(v5, {row})), 4, 1, [](std::int32_t x, std::int32_t) -> Bgr {
     return x == 0 ? Bgr{10, 20, 30} : x == 1 ? Bgr{40, 50, 60} : Bgr{0, 0, 0};
   });
 
   // A 24-bit picture ignores a colour table it does not need.
-  BmpSpec rgb;
+  BmpLayout rgb;
   rgb.width = 1;
   rgb.height = 1;
   rgb.bits = 24;
@@ -136,47 +136,47 @@ TEST(BmpColourTableRules) {
 TEST(BmpRefusesWhatItDoesNotRead) {
   struct Row {
     const char* name;
-    std::function<void(BmpSpec&)> change;
+    std::function<void(BmpLayout&)> change;
     std::function<void(ByteVector&)> damage;
   };
   const auto none = [](ByteVector&) {};
   const std::vector<Row> rows = {
-      {"RLE8", [](BmpSpec& s) { s.compression = 1; }, none},
-      {"RLE4", [](BmpSpec& s) { s.compression = 2, s.bits = 4; }, none},
-      {"bit fields", [](BmpSpec& s) { s.compression = 3, s.bits = 32; }, none},
-      {"16 bits", [](BmpSpec& s) { s.bits = 16; }, none},
-      {"2 bits", [](BmpSpec& s) { s.bits = 2; }, none},
-      {"0 bits", [](BmpSpec& s) { s.bits = 0; }, none},
-      {"2 planes", [](BmpSpec& s) { s.planes = 2; }, none},
-      {"width 0", [](BmpSpec& s) { s.width = 0; }, none},
-      {"negative width", [](BmpSpec& s) { s.width = -3; }, none},
-      {"height 0", [](BmpSpec& s) { s.height = 0; }, none},
-      {"width past the limit", [](BmpSpec& s) { s.width = 70000; }, none},
-      {"pixels past the limit", [](BmpSpec& s) { s.width = 60000, s.height = 60000; }, none},
-      {"height -2^31", [](BmpSpec& s) { s.height = INT32_MIN; }, none},
-      {"header of 13 bytes", [](BmpSpec& s) { s.headerSize = 13; }, none},
-      {"header past the end", [](BmpSpec&) {}, [](ByteVector& b) { Set32(b, 14, 0xFFFFFFF0u); }},
-      {"colour table past the end", [](BmpSpec& s) { s.colourCount = 0x12345678; }, none},
-      {"last row cut short", [](BmpSpec&) {}, [](ByteVector& b) { b.resize(b.size() - 4); }},
-      {"file size says more", [](BmpSpec&) {}, [](ByteVector& b) { Set32(b, 2, 0x7FFFFFFF); }},
-      {"pixels offset past the end", [](BmpSpec&) {},
+      {"RLE8", [](BmpLayout& s) { s.compression = 1; }, none},
+      {"RLE4", [](BmpLayout& s) { s.compression = 2, s.bits = 4; }, none},
+      {"bit fields", [](BmpLayout& s) { s.compression = 3, s.bits = 32; }, none},
+      {"16 bits", [](BmpLayout& s) { s.bits = 16; }, none},
+      {"2 bits", [](BmpLayout& s) { s.bits = 2; }, none},
+      {"0 bits", [](BmpLayout& s) { s.bits = 0; }, none},
+      {"2 planes", [](BmpLayout& s) { s.planes = 2; }, none},
+      {"width 0", [](BmpLayout& s) { s.width = 0; }, none},
+      {"negative width", [](BmpLayout& s) { s.width = -3; }, none},
+      {"height 0", [](BmpLayout& s) { s.height = 0; }, none},
+      {"width past the limit", [](BmpLayout& s) { s.width = 70000; }, none},
+      {"pixels past the limit", [](BmpLayout& s) { s.width = 60000, s.height = 60000; }, none},
+      {"height -2^31", [](BmpLayout& s) { s.height = INT32_MIN; }, none},
+      {"header of 13 bytes", [](BmpLayout& s) { s.headerSize = 13; }, none},
+      {"header past the end", [](BmpLayout&) {}, [](ByteVector& b) { Set32(b, 14, 0xFFFFFFF0u); }},
+      {"colour table past the end", [](BmpLayout& s) { s.colourCount = 0x12345678; }, none},
+      {"last row cut short", [](BmpLayout&) {}, [](ByteVector& b) { b.resize(b.size() - 4); }},
+      {"file size says more", [](BmpLayout&) {}, [](ByteVector& b) { Set32(b, 2, 0x7FFFFFFF); }},
+      {"pixels offset past the end", [](BmpLayout&) {},
        [](ByteVector& b) { Set32(b, 10, 0xFFFFFFFFu); }},
-      {"not BM", [](BmpSpec&) {}, [](ByteVector& b) { b[1] = 'A'; }},
+      {"not BM", [](BmpLayout&) {}, [](ByteVector& b) { b[1] = 'A'; }},
   };
   for (const Row& row : rows) {
     CHECK_CONTEXT(row.name);
-    BmpSpec spec;
-    spec.palette = Ramp(256);
-    row.change(spec);
+    BmpLayout layout;
+    layout.palette = Ramp(256);
+    row.change(layout);
     std::vector<ByteVector> pixels(2, ByteVector(3, 1));
-    ByteVector file = MakeBmp(spec, pixels);
+    ByteVector file = MakeBmp(layout, pixels);
     row.damage(file);
     CHECK(!DecodeBmp(file));
   }
   // The last row needs no padding after it.
-  BmpSpec spec;
-  spec.palette = Ramp(256);
-  ByteVector file = MakeBmp(spec, {{1, 2, 3}, {4, 5, 6}});
+  BmpLayout layout;
+  layout.palette = Ramp(256);
+  ByteVector file = MakeBmp(layout, {{1, 2, 3}, {4, 5, 6}});
   file.resize(file.size() - 1);
   Set32(file, 2, static_cast<std::uint32_t>(file.size()));
   CHECK(DecodeBmp(file));
@@ -425,12 +425,12 @@ TEST(GifRefusals) {
 // --- PCX -------------------------------------------------------------------
 
 TEST(PcxEightBitWithPalette) {
-  PcxSpec spec;
-  spec.xmin = 10;
-  spec.xmax = 14;  // 5 wide
-  spec.ymin = 3;
-  spec.ymax = 6;  // 4 high
-  spec.bytesPerLine = 6;
+  PcxLayout layout;
+  layout.xmin = 10;
+  layout.xmax = 14;  // 5 wide
+  layout.ymin = 3;
+  layout.ymax = 6;  // 4 high
+  layout.bytesPerLine = 6;
   const auto palette = Ramp(256);
   ByteVector scan;
   for (std::int32_t y = 0; y < 4; ++y) {
@@ -440,16 +440,16 @@ TEST(PcxEightBitWithPalette) {
   auto expected = [&](std::int32_t x, std::int32_t y) {
     return palette[static_cast<std::size_t>(x < 2 ? 200 : x * 40 + y)];
   };
-  CheckPixels(DecodePcx(MakePcx(spec, scan, &palette)), 5, 4, expected);
+  CheckPixels(DecodePcx(MakePcx(layout, scan, &palette)), 5, 4, expected);
 
   // Without the palette at the end: shades of grey.
-  CheckPixels(DecodePcx(MakePcx(spec, scan)), 5, 4, [](std::int32_t x, std::int32_t y) {
+  CheckPixels(DecodePcx(MakePcx(layout, scan)), 5, 4, [](std::int32_t x, std::int32_t y) {
     const auto v = static_cast<std::uint8_t>(x < 2 ? 200 : x * 40 + y);
     return Bgr{v, v, v};
   });
 
   // Coded data that stops inside row 2: rows 0 and 1 kept, the rest black.
-  ByteVector cut = MakePcx(spec, ByteVector(scan.begin(), scan.begin() + 15));
+  ByteVector cut = MakePcx(layout, ByteVector(scan.begin(), scan.begin() + 15));
   CheckPixels(DecodePcx(cut), 5, 4, [](std::int32_t x, std::int32_t y) {
     const auto v = static_cast<std::uint8_t>(x < 2 ? 200 : x * 40 + y);
     return y < 2 ? Bgr{v, v, v} : Bgr{0, 0, 0};
@@ -457,14 +457,14 @@ TEST(PcxEightBitWithPalette) {
 }
 
 TEST(PcxOneBitIsBlackAndWhite) {
-  PcxSpec spec;
-  spec.version = 3;
-  spec.bits = 1;
-  spec.xmax = 10;  // 11 wide: two bytes a line
-  spec.ymax = 1;
-  spec.bytesPerLine = 2;
+  PcxLayout layout;
+  layout.version = 3;
+  layout.bits = 1;
+  layout.xmax = 10;  // 11 wide: two bytes a line
+  layout.ymax = 1;
+  layout.bytesPerLine = 2;
   const ByteVector scan = {0xA5, 0xFF, 0x0F, 0x00};
-  CheckPixels(DecodePcx(MakePcx(spec, scan)), 11, 2, [&](std::int32_t x, std::int32_t y) {
+  CheckPixels(DecodePcx(MakePcx(layout, scan)), 11, 2, [&](std::int32_t x, std::int32_t y) {
     const auto byte = scan[static_cast<std::size_t>(y * 2 + x / 8)];
     return (byte >> (7 - x % 8)) & 1 ? Bgr{255, 255, 255} : Bgr{0, 0, 0};
   });
@@ -473,33 +473,33 @@ TEST(PcxOneBitIsBlackAndWhite) {
 TEST(PcxRefusals) {
   struct Row {
     const char* name;
-    std::function<void(PcxSpec&)> change;
+    std::function<void(PcxLayout&)> change;
   };
   const std::vector<Row> rows = {
-      {"xmax < xmin", [](PcxSpec& s) { s.xmin = 5, s.xmax = 4; }},
-      {"ymax < ymin", [](PcxSpec& s) { s.ymin = 1, s.ymax = 0; }},
-      {"bytes per line short of the width", [](PcxSpec& s) { s.bytesPerLine = 3; }},
+      {"xmax < xmin", [](PcxLayout& s) { s.xmin = 5, s.xmax = 4; }},
+      {"ymax < ymin", [](PcxLayout& s) { s.ymin = 1, s.ymax = 0; }},
+      {"bytes per line short of the width", [](PcxLayout& s) { s.bytesPerLine = 3; }},
       {"1 bit, bytes per line short",
-       [](PcxSpec& s) { s.bits = 1, s.xmax = 16, s.bytesPerLine = 2; }},
-      {"4 planes", [](PcxSpec& s) { s.planes = 4; }},
-      {"3 planes of 8 bits", [](PcxSpec& s) { s.planes = 3; }},
-      {"4 bits", [](PcxSpec& s) { s.bits = 4; }},
-      {"width 65536", [](PcxSpec& s) { s.xmax = 65535, s.bytesPerLine = 65535; }},
+       [](PcxLayout& s) { s.bits = 1, s.xmax = 16, s.bytesPerLine = 2; }},
+      {"4 planes", [](PcxLayout& s) { s.planes = 4; }},
+      {"3 planes of 8 bits", [](PcxLayout& s) { s.planes = 3; }},
+      {"4 bits", [](PcxLayout& s) { s.bits = 4; }},
+      {"width 65536", [](PcxLayout& s) { s.xmax = 65535, s.bytesPerLine = 65535; }},
   };
   for (const Row& row : rows) {
     CHECK_CONTEXT(row.name);
-    PcxSpec spec;
-    spec.xmax = 3;
-    spec.ymax = 1;
-    spec.bytesPerLine = 4;
-    row.change(spec);
-    CHECK(!DecodePcx(MakePcx(spec, ByteVector(8, 1))));
+    PcxLayout layout;
+    layout.xmax = 3;
+    layout.ymax = 1;
+    layout.bytesPerLine = 4;
+    row.change(layout);
+    CHECK(!DecodePcx(MakePcx(layout, ByteVector(8, 1))));
   }
-  PcxSpec spec;
-  spec.xmax = 3;
-  spec.ymax = 1;
-  spec.bytesPerLine = 4;
-  ByteVector header = MakePcx(spec, {});
+  PcxLayout layout;
+  layout.xmax = 3;
+  layout.ymax = 1;
+  layout.bytesPerLine = 4;
+  ByteVector header = MakePcx(layout, {});
   CHECK_EQ(header.size(), std::size_t{128});
   CHECK(!DecodePcx(header));  // 128 bytes or fewer
   header.push_back(0);

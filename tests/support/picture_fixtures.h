@@ -29,7 +29,7 @@ struct Bgr {
 
 // --- BMP -------------------------------------------------------------------
 
-struct BmpSpec {
+struct BmpLayout {
   std::int32_t width = 3;
   std::int32_t height = 2;  // negative: rows stored top-down
   std::uint16_t bits = 8;
@@ -42,46 +42,46 @@ struct BmpSpec {
 
 // `rows` holds, top row first, each row's palette indexes (1/4/8 bits) or
 // blue, green, red (24 bits) or blue, green, red, x (32 bits) as one byte each.
-inline ByteVector MakeBmp(const BmpSpec& spec, const std::vector<ByteVector>& rows) {
+inline ByteVector MakeBmp(const BmpLayout& layout, const std::vector<ByteVector>& rows) {
   ByteVector out = {'B', 'M'};
   Put32(out, 0);  // bfSize, set below
   Put32(out, 0);
   Put32(out, 0);  // bfOffBits, set below
-  Put32(out, spec.headerSize);
-  if (spec.headerSize == 12) {
-    Put16(out, static_cast<unsigned>(spec.width));
-    Put16(out, static_cast<unsigned>(spec.height));
-    Put16(out, spec.planes);
-    Put16(out, spec.bits);
+  Put32(out, layout.headerSize);
+  if (layout.headerSize == 12) {
+    Put16(out, static_cast<unsigned>(layout.width));
+    Put16(out, static_cast<unsigned>(layout.height));
+    Put16(out, layout.planes);
+    Put16(out, layout.bits);
   } else {
-    Put32(out, static_cast<std::uint32_t>(spec.width));
-    Put32(out, static_cast<std::uint32_t>(spec.height));
-    Put16(out, spec.planes);
-    Put16(out, spec.bits);
-    Put32(out, spec.compression);
+    Put32(out, static_cast<std::uint32_t>(layout.width));
+    Put32(out, static_cast<std::uint32_t>(layout.height));
+    Put16(out, layout.planes);
+    Put16(out, layout.bits);
+    Put32(out, layout.compression);
     Put32(out, 0);
     Put32(out, 2835);
     Put32(out, 2835);
-    Put32(out, spec.colourCount);
+    Put32(out, layout.colourCount);
     Put32(out, 0);
-    out.resize(14 + spec.headerSize, 0);
+    out.resize(14 + layout.headerSize, 0);
   }
-  for (const Bgr& c : spec.palette) {
+  for (const Bgr& c : layout.palette) {
     out.insert(out.end(), {c.blue, c.green, c.red});
-    if (spec.headerSize != 12) out.push_back(0);
+    if (layout.headerSize != 12) out.push_back(0);
   }
   Set32(out, 10, static_cast<std::uint32_t>(out.size()));
-  const std::size_t stride = ((static_cast<std::size_t>(spec.width) * spec.bits + 31) / 32) * 4;
+  const std::size_t stride = ((static_cast<std::size_t>(layout.width) * layout.bits + 31) / 32) * 4;
   for (std::size_t r = 0; r < rows.size(); ++r) {
-    const ByteVector& row = spec.height < 0 ? rows[r] : rows[rows.size() - 1 - r];
+    const ByteVector& row = layout.height < 0 ? rows[r] : rows[rows.size() - 1 - r];
     ByteVector packed(stride, 0);
-    if (spec.bits == 0 || spec.bits > 8) {
+    if (layout.bits == 0 || layout.bits > 8) {
       for (std::size_t i = 0; i < row.size() && i < stride; ++i) packed[i] = row[i];
     } else {
       for (std::size_t x = 0; x < row.size(); ++x) {
-        const std::size_t bit = x * spec.bits;
+        const std::size_t bit = x * layout.bits;
         if (bit / 8 >= packed.size()) break;
-        packed[bit / 8] |= static_cast<std::uint8_t>(row[x] << (8 - spec.bits - bit % 8));
+        packed[bit / 8] |= static_cast<std::uint8_t>(row[x] << (8 - layout.bits - bit % 8));
       }
     }
     out.insert(out.end(), packed.begin(), packed.end());
@@ -218,7 +218,7 @@ inline void PutExtension(ByteVector& out, std::uint8_t label, std::size_t length
 
 // --- PCX -------------------------------------------------------------------
 
-struct PcxSpec {
+struct PcxLayout {
   std::uint8_t version = 5;
   std::uint8_t bits = 8;
   std::uint8_t planes = 1;
@@ -227,23 +227,23 @@ struct PcxSpec {
 };
 
 // Run-length codes the scan lines as one stream (runs may cross lines).
-inline ByteVector MakePcx(const PcxSpec& spec, const ByteVector& scanBytes,
+inline ByteVector MakePcx(const PcxLayout& layout, const ByteVector& scanBytes,
                           const std::vector<Bgr>* palette = nullptr) {
   ByteVector out(128, 0);
   out[0] = 0x0A;
-  out[1] = spec.version;
+  out[1] = layout.version;
   out[2] = 1;
-  out[3] = spec.bits;
+  out[3] = layout.bits;
   auto put16At = [&](std::size_t at, unsigned value) {
     out[at] = static_cast<std::uint8_t>(value);
     out[at + 1] = static_cast<std::uint8_t>(value >> 8);
   };
-  put16At(4, spec.xmin);
-  put16At(6, spec.ymin);
-  put16At(8, spec.xmax);
-  put16At(10, spec.ymax);
-  out[65] = spec.planes;
-  put16At(66, spec.bytesPerLine);
+  put16At(4, layout.xmin);
+  put16At(6, layout.ymin);
+  put16At(8, layout.xmax);
+  put16At(10, layout.ymax);
+  out[65] = layout.planes;
+  put16At(66, layout.bytesPerLine);
   for (std::size_t i = 0; i < scanBytes.size();) {
     std::size_t run = 1;
     while (i + run < scanBytes.size() && run < 63 && scanBytes[i + run] == scanBytes[i]) ++run;

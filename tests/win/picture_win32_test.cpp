@@ -277,11 +277,11 @@ COLORREF Nearest(COLORREF c) {
 
 TEST(DrawnPictureIsUprightAndStretched) {
   // 2 x 2: red, green over blue, white.
-  fixtures::BmpSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.bits = 24;
-  ByteVector bmp = fixtures::MakeBmp(spec, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}});
+  fixtures::BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.bits = 24;
+  ByteVector bmp = fixtures::MakeBmp(layout, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}});
   DecodedPicture* picture = DecodePicture(bmp.data(), static_cast<std::int32_t>(bmp.size()));
   CHECK(picture != nullptr);
   if (picture == nullptr) return;
@@ -309,13 +309,13 @@ TEST(DrawnPictureIsUprightAndStretched) {
 
 TEST(OneBitPcxGivesMonochromeBitmap) {
   // 16 x 2, two bytes a line: row 0 light then dark halves of byte 0 ...
-  fixtures::PcxSpec spec;
-  spec.version = 3;
-  spec.bits = 1;
-  spec.xmax = 15;
-  spec.ymax = 1;
-  spec.bytesPerLine = 2;
-  ByteVector pcx = fixtures::MakePcx(spec, {0xF0, 0x0F, 0x00, 0xFF});
+  fixtures::PcxLayout layout;
+  layout.version = 3;
+  layout.bits = 1;
+  layout.xmax = 15;
+  layout.ymax = 1;
+  layout.bytesPerLine = 2;
+  ByteVector pcx = fixtures::MakePcx(layout, {0xF0, 0x0F, 0x00, 0xFF});
   HBITMAP bitmap = DecodeToBitmap(pcx.data(), static_cast<std::int32_t>(pcx.size()));
   CHECK(bitmap != nullptr);
   if (bitmap == nullptr) return;
@@ -361,15 +361,15 @@ TEST(ColourBitmapsAreCompatibleWithTheScreen) {
 }
 
 TEST(DecodedSizesPerFormat) {
-  fixtures::PcxSpec pcxSpec;
-  pcxSpec.version = 3;
-  pcxSpec.bits = 1;
-  pcxSpec.xmin = 10;
-  pcxSpec.xmax = 29;  // 20 wide
-  pcxSpec.ymin = 5;
-  pcxSpec.ymax = 7;  // 3 high
-  pcxSpec.bytesPerLine = 4;
-  ByteVector pcx = fixtures::MakePcx(pcxSpec, ByteVector(12, 0x55));
+  fixtures::PcxLayout pcxLayout;
+  pcxLayout.version = 3;
+  pcxLayout.bits = 1;
+  pcxLayout.xmin = 10;
+  pcxLayout.xmax = 29;  // 20 wide
+  pcxLayout.ymin = 5;
+  pcxLayout.ymax = 7;  // 3 high
+  pcxLayout.bytesPerLine = 4;
+  ByteVector pcx = fixtures::MakePcx(pcxLayout, ByteVector(12, 0x55));
   fixtures::ByteVector gif = fixtures::GifHeader(200, 100, {{0, 0, 255}, {0, 255, 0}});
   fixtures::GifImage first;
   first.width = first.height = 50;
