@@ -9,10 +9,9 @@
 #include <cstdlib>
 
 #include "services/picture/readers.h"
+#include "tests/fuzz/fuzz_limits.h"
 
 namespace {
-
-volatile unsigned g_pixelSum = 0;
 
 bool DeclaresHugeFrame(const std::uint8_t* data, std::size_t size) {
   constexpr std::uint64_t kMaxFuzzPixels = 1u << 18;
@@ -40,15 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (image && (measured->width != image->width || measured->height != image->height)) {
     std::abort();
   }
-  if (image) {
-    if (image->width <= 0 || image->height <= 0 || image->width > kMaxPictureSide ||
-        image->height > kMaxPictureSide) {
-      std::abort();
-    }
-    const std::uint8_t* pixels = image->pixels.get();
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < image->ByteCount(); ++i) sum += pixels[i];
-    g_pixelSum = sum;
-  }
+  CheckDecodedPicture(image);
   return 0;
 }

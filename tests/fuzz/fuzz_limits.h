@@ -7,6 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
+
+#include "services/picture/byte_reader.h"
+#include "services/picture/image.h"
 
 inline bool DeclaresHugePicture(const std::uint8_t* data, std::size_t size) {
   constexpr std::uint32_t kMaxFuzzPixels = 1u << 18;
@@ -22,4 +27,19 @@ inline bool DeclaresHugePicture(const std::uint8_t* data, std::size_t size) {
     return static_cast<std::uint64_t>(width) * height > kMaxFuzzPixels;
   }
   return false;
+}
+
+// What every reader's fuzzer asks of a decoded picture: sides and pixel count
+// within the readers' limits, and every byte readable, so that a block shorter
+// than the picture shows under ASan.
+inline volatile unsigned g_pixelSum = 0;
+
+inline void CheckDecodedPicture(const std::optional<Image>& image) {
+  if (!image) return;
+  if (!WithinPictureLimits(image->width, image->height)) std::abort();
+  const std::uint8_t* pixels = image->pixels.get();
+  const std::size_t count = image->ByteCount();
+  unsigned sum = 0;
+  for (std::size_t i = 0; i < count; ++i) sum += pixels[i];
+  g_pixelSum = sum;
 }
