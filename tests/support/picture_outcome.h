@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/corpus.h"
 #include "services/picture/format.h"
 #include "services/picture/readers.h"
 #ifdef _WIN32
@@ -78,16 +79,6 @@ inline Outcome Describe(const std::string& path, const std::vector<std::uint8_t>
   return out;
 }
 
-inline std::vector<std::uint8_t> ReadFile(const std::string& path) {
-  std::vector<std::uint8_t> bytes;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return bytes;
-  std::uint8_t chunk[65536];
-  std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  std::fclose(file);
-  return bytes;
-}
+using corpus::ReadFile;
 
 }  // namespace outcome
